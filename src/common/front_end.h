@@ -1,0 +1,51 @@
+// The one interface through which the conversion core reaches the program around
+// it: the window, the command-line tool and the test fakes implement it. The core
+// never talks to a toolkit, a terminal or a clipboard directly.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tonvert {
+
+enum class MessageKind {
+  Error,        // shown with an error icon
+  Information,  // "Information" boxes of the run
+  Plain,        // no icon
+};
+
+struct Message {
+  MessageKind kind = MessageKind::Plain;
+  std::string title;
+  std::string text;
+  bool stopsRun = false;  // the run ends after this message, writing nothing
+};
+
+// The four text fields a run reads, each at the moment it needs it.
+enum class Field { MidiPath, Rows, Ticks, OutputPath };
+
+// The closing report of a completed run: the text the window shows, and the
+// warnings one by one for front ends that list them.
+struct RunReport {
+  std::string text;
+  std::vector<std::string> warnings;
+};
+
+class FrontEnd {
+ public:
+  virtual ~FrontEnd() = default;
+
+  // Shows the stage of a run; the window also lets pending input through here.
+  virtual void SetStatus(const std::string& text) = 0;
+  // Modal message; returns when the user has seen it.
+  virtual void ShowMessage(const Message& message) = 0;
+  // Asked at the moment each note is placed, so a box clicked during a run counts.
+  // trackerChannel 1-7, midiChannel 0-15; anything else answers false.
+  virtual bool IsChannelMapped(int trackerChannel, int midiChannel) = 0;
+  virtual std::string FieldText(Field field) = 0;
+  virtual void PutOnClipboard(const std::string& text) = 0;
+  // Only called when the run collected warnings.
+  virtual void ShowReport(const RunReport& report) = 0;
+};
+
+}  // namespace tonvert
