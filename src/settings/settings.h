@@ -1,0 +1,39 @@
+// The five texts Tonvert remembers between runs, kept as named text values of one
+// registry key. The registry layer below is an interface: a file in the registry
+// editor's export format on Linux, the real registry on Windows.
+#pragma once
+
+#include <string>
+
+namespace tonvert {
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  // Key paths start with a root name ("HKEY_LOCAL_MACHINE\SOFTWARE\...").
+  virtual bool CreateRegistryKey(const std::string& path) = 0;
+  // Empty text when the value cannot be read.
+  virtual std::string ReadRegistryValue(const std::string& path, const std::string& name) = 0;
+  // False when the key does not exist (nothing is written or created then).
+  virtual bool WriteRegistryValue(const std::string& path, const std::string& name,
+                                  const std::string& text) = 0;
+};
+
+class Settings {
+ public:
+  explicit Settings(Registry& registry) : registry_(registry) {}
+
+  void OpenSettingsKey(const std::string& subkeyName);
+  // The stored text, or defaultText when it is missing, empty or unreadable.
+  std::string ReadSetting(const std::string& name, const std::string& defaultText);
+  // Failures are silent.
+  void WriteSetting(const std::string& name, const std::string& text);
+
+  const std::string& SettingsKeyPath() const { return keyPath_; }
+
+ private:
+  Registry& registry_;
+  std::string keyPath_;
+};
+
+}  // namespace tonvert
