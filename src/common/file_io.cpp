@@ -1,0 +1,73 @@
+#include "common/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <cerrno>
+
+namespace tonvert {
+
+std::unique_ptr<ReadableFile> ReadableFile::OpenRegular(const std::string& path) {
+  if (path.empty()) return nullptr;
+#ifdef _WIN32
+  int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+  if (fd < 0) return nullptr;
+  struct _stat64 info;
+  if (_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+    _close(fd);
+    return nullptr;
+  }
+#else
+  // O_NONBLOCK: opening a FIFO must not wait for a writer.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+#endif
+  return std::unique_ptr<ReadableFile>(
+      new ReadableFile(fd, static_cast<uint64_t>(info.st_size)));
+}
+
+ReadableFile::~ReadableFile() {
+#ifdef _WIN32
+  _close(fd_);
+#else
+  close(fd_);
+#endif
+}
+
+size_t ReadableFile::ReadAt(uint64_t pos, uint8_t* out, size_t n) {
+  size_t done = 0;
+  while (done < n) {
+#ifdef _WIN32
+    if (_lseeki64(fd_, static_cast<__int64>(pos + done), SEEK_SET) < 0) break;
+    const unsigned chunk = static_cast<unsigned>(n - done > (1u << 30) ? (1u << 30) : n - done);
+    const int got = _read(fd_, out + done, chunk);
+#else
+    const ssize_t got = pread(fd_, out + done, n - done, static_cast<off_t>(pos + done));
+    if (got < 0 && errno == EINTR) continue;
+#endif
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return done;
+}
+
+bool ReadableFile::ReadAll(std::string& out) {
+  out.resize(static_cast<size_t>(size_));
+  const size_t got = ReadAt(0, reinterpret_cast<uint8_t*>(out.data()), out.size());
+  out.resize(got);
+  return got == size_;
+}
+
+}  // namespace tonvert

@@ -1,0 +1,33 @@
+// Reading files without surprises: only regular files are opened (a folder, a
+// pipe or a device is refused without blocking), and reads are positioned so the
+// caller can seek freely.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tonvert {
+
+class ReadableFile {
+ public:
+  // Null when the path is empty, cannot be opened, or is not a regular file.
+  static std::unique_ptr<ReadableFile> OpenRegular(const std::string& path);
+  ~ReadableFile();
+  ReadableFile(const ReadableFile&) = delete;
+  ReadableFile& operator=(const ReadableFile&) = delete;
+
+  uint64_t size() const { return size_; }
+  // Reads up to n bytes at pos; returns how many were read (0 at or past the end).
+  size_t ReadAt(uint64_t pos, uint8_t* out, size_t n);
+  // The whole file; false when it cannot be read.
+  bool ReadAll(std::string& out);
+
+ private:
+  ReadableFile(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  int fd_;
+  uint64_t size_;
+};
+
+}  // namespace tonvert

@@ -1,0 +1,373 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "midi/midi_reader.h"
+#include "support/fake_front_end.h"
+#include "support/midi_builder.h"
+#include "support/temp_dir.h"
+
+namespace tonvert {
+namespace {
+
+using test::Bytes;
+using test::Smf;
+using test::Track;
+
+struct Read {
+  MidiState state;
+  test::FakeFrontEnd ui;
+  bool goesOn = false;
+
+  explicit Read(const Bytes& bytes) { goesOn = ReadMidiBytes(bytes.data(), bytes.size(), state, ui); }
+  Read() = default;
+  void Again(const Bytes& bytes) { goesOn = ReadMidiBytes(bytes.data(), bytes.size(), state, ui); }
+  const NoteEvent& note(int i) const { return state.NoteTable[i]; }
+};
+
+// --- Tempo, division, header ----------------------------------------------------
+
+TEST(MidiReader, SetTempoGivesWholeBeatsPerMinute) {
+  const std::pair<uint32_t, int> cases[] = {{500000, 120}, {600000, 100}, {1500000, 40}, {400000, 150}, {1, 60000000}};
+  for (const auto& [us, bpm] : cases) {
+    Read r(Smf(0, 48, {Track().Tempo(0, us).End()}));
+    EXPECT_EQ(r.state.SongBpm, bpm) << us;
+  }
+}
+
+TEST(MidiReader, LastTempoWinsAndTempoZeroKeepsTheTempoItHad) {
+  Read r(Smf(0, 48, {Track().Tempo(0, 500000).Tempo(10, 600000).Tempo(10, 0).End()}));
+  EXPECT_EQ(r.state.SongBpm, 100);
+  EXPECT_TRUE(r.ui.messages.empty());
+}
+
+TEST(MidiReader, EachReadStartsWithACleanSlate) {
+  Read r(Smf(1, 48, {Track().Tempo(0, 500000).NoteOn(0, 0, 60, 100).NoteOff(480, 0, 60).End()}));
+  ASSERT_EQ(r.state.SongBpm, 120);
+  r.Again(Smf(1, 96, {Track().NoteOn(0, 1, 62, 90).NoteOff(24, 1, 62).End()}));
+  EXPECT_EQ(r.state.SongBpm, 0) << "a file without Set Tempo must not inherit the last one";
+  EXPECT_EQ(r.state.division, 96);
+  EXPECT_EQ(r.state.count, 1);
+  EXPECT_EQ(r.state.SongEnd, 72);
+  EXPECT_EQ(r.note(0).note, 62);
+  EXPECT_EQ(r.note(1).length, 0);
+}
+
+TEST(MidiReader, DivisionIsKeptButDoesNotChangeTheTable) {
+  Track t = Track().NoteOn(0, 0, 60, 100).NoteOff(96, 0, 60).End();
+  Read a(Smf(1, 96, {t}));
+  Read b(Smf(1, 480, {t}));
+  EXPECT_EQ(a.state.division, 96);
+  EXPECT_EQ(b.state.division, 480);
+  EXPECT_EQ(a.note(0).start, b.note(0).start);
+  EXPECT_EQ(a.note(0).end, b.note(0).end);
+  EXPECT_EQ(a.note(0).end, 288) << "times count in thirds of a tick";
+}
+
+TEST(MidiReader, UnknownHeaderStopsTheRunAndLeavesThePreviousSong) {
+  Read r(Smf(1, 48, {Track().Tempo(0, 500000).NoteOn(0, 0, 60, 100).End()}));
+  Bytes riff = {'R', 'I', 'F', 'F', 0x00, 0x00, 0x12, 0x34, 1, 2, 3};
+  r.Again(riff);
+  EXPECT_FALSE(r.goesOn);
+  ASSERT_EQ(r.ui.messages.size(), 1u);
+  EXPECT_EQ(r.ui.messages[0].title, "Error");
+  EXPECT_EQ(r.ui.messages[0].text, "Unknown format !! : RIFF / 4660");
+  EXPECT_TRUE(r.ui.messages[0].stopsRun);
+  EXPECT_EQ(r.state.count, 1);
+  EXPECT_EQ(r.state.SongBpm, 120);
+
+  r.Again({});
+  EXPECT_EQ(r.ui.messages.back().text, "Unknown format !! :  / 0");
+  // Right id, wrong length.
+  r.Again(test::Concat({{'M', 'T', 'h', 'd', 0, 0, 0, 7}, Bytes(7, 0)}));
+  EXPECT_EQ(r.ui.messages.back().text, "Unknown format !! : MThd / 7");
+  EXPECT_FALSE(r.goesOn);
+}
+
+TEST(MidiReader, HeaderCutShortReadsItsFieldsAsZeroWithoutAMessage) {
+  Bytes cut = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1};
+  Read r(cut);
+  EXPECT_TRUE(r.goesOn);
+  EXPECT_TRUE(r.ui.messages.empty());
+  EXPECT_EQ(r.state.division, 0);
+}
+
+// --- Chunks and tracks -----------------------------------------------------------
+
+TEST(MidiReader, ReadsOnlyAsManyChunksAsTheHeaderAnnounces) {
+  Bytes bytes = test::Concat({test::Header(1, 1, 48),
+                              test::Chunk("MTrk", Track().NoteOn(0, 0, 60, 100).End().bytes()),
+                              test::Chunk("MTrk", Track().NoteOn(0, 0, 62, 100).End().bytes()),
+                              test::Chunk("MTrk", Track().NoteOn(0, 0, 64, 100).End().bytes())});
+  Read r(bytes);
+  EXPECT_EQ(r.state.count, 1);
+}
+
+TEST(MidiReader, AChunkOfAnotherTypeUsesUpAnAnnouncedTrack) {
+  Bytes bytes = test::Concat({test::Header(1, 2, 48), test::Chunk("XFIH", Bytes(5, 0x90)),
+                              test::Chunk("MTrk", Track().NoteOn(0, 0, 60, 100).End().bytes()),
+                              test::Chunk("MTrk", Track().NoteOn(0, 0, 62, 100).End().bytes())});
+  Read r(bytes);
+  ASSERT_EQ(r.state.count, 1);
+  EXPECT_EQ(r.note(0).note, 60);
+}
+
+TEST(MidiReader, EveryTrackCountsTimeFromItsOwnStart) {
+  // The second track has no name event; a name event in mid-track does not
+  // move time back either.
+  Track one = Track().Name(0, "Lead").NoteOn(0, 0, 60, 100).NoteOff(480, 0, 60).End(960);
+  Track two = Track().NoteOn(24, 1, 48, 100).Name(24, "Bass").NoteOn(24, 1, 50, 100).End();
+  Read r(Smf(1, 48, {one, two}));
+  ASSERT_EQ(r.state.count, 3);
+  EXPECT_EQ(r.note(1).start, 3 * 24);
+  EXPECT_EQ(r.note(2).start, 3 * 72);
+  EXPECT_EQ(r.state.TrackNameOf(r.note(0)), "Lead");
+  EXPECT_EQ(r.state.TrackNameOf(r.note(1)), "Lead") << "the name carries across tracks";
+  EXPECT_EQ(r.state.TrackNameOf(r.note(2)), "Bass");
+}
+
+TEST(MidiReader, RunningStatusContinuesAcrossChunks) {
+  Track one = Track().NoteOn(0, 3, 60, 100).End();
+  Track two = Track().Event(10, {62, 90}).End();  // data bytes: the last status 0x93 applies
+  Read r(Smf(1, 48, {one, two}));
+  ASSERT_EQ(r.state.count, 2);
+  EXPECT_EQ(r.note(1).note, 62);
+  EXPECT_EQ(r.note(1).channel, 3);
+  EXPECT_EQ(r.note(1).velocity, 90);
+}
+
+TEST(MidiReader, SkipsSysexMetaAndSystemEventsWhole) {
+  Track t;
+  t.Sysex(0, Bytes(10, 0x42))
+      .Text(0, "ignored text")
+      .Event(0, {0xFF, 0x58, 0x04, 4, 2, 24, 8})      // time signature
+      .Event(0, {0xFF, 0x59, 0x02, 0, 0})             // key signature
+      .Event(0, {0xFF, 0x54, 0x05, 1, 2, 3, 4, 5})    // SMPTE offset
+      .Event(0, {0xFF, 0x00, 0x02, 0, 1})             // sequence number
+      .Event(0, {0xB0, 7, 100})                       // controller
+      .Event(0, {0xE0, 0, 64})                        // pitch wheel
+      .Event(0, {0xF2, 1, 2})
+      .Event(0, {0xF8})
+      .NoteOn(5, 0, 60, 100)
+      .End();
+  Read r(Smf(0, 48, {t}));
+  ASSERT_EQ(r.state.count, 1);
+  EXPECT_EQ(r.note(0).start, 15);
+  EXPECT_TRUE(r.ui.messages.empty());
+}
+
+TEST(MidiReader, VariableLengthQuantityKeepsItsLastFourGroups) {
+  // Five groups: 0x81 0x80 0x80 0x80 0x01 counts as 0x80 0x80 0x80 0x01 = 2^21 * 0 + 1.
+  Track t = Track().Raw({0x81, 0x80, 0x80, 0x80, 0x01, 0x90, 60, 100}).End();
+  Read r(Smf(0, 48, {t}));
+  ASSERT_EQ(r.state.count, 1);
+  EXPECT_EQ(r.note(0).start, 3);
+}
+
+TEST(MidiReader, SetTempoWithLengthFourStillReadsThreeBytes) {
+  // The fourth byte (5) is the next event's delta time.
+  Track t = Track().Raw({0x00, 0xFF, 0x51, 0x04, 0x07, 0xA1, 0x20, 0x05, 0x90, 60, 100}).End();
+  Read r(Smf(0, 48, {t}));
+  EXPECT_EQ(r.state.SongBpm, 120);
+  ASSERT_EQ(r.state.count, 1);
+  EXPECT_EQ(r.note(0).start, 15);
+}
+
+TEST(MidiReader, LargeDeltaTimesNeverWrapIntoNegativeTimes) {
+  Track t;
+  for (int i = 0; i < 8; ++i) t.Text(0x0FFFFFFF, "x");
+  t.NoteOn(0, 0, 60, 100).NoteOff(0x0FFFFFFF, 0, 60).End();
+  Read r(Smf(0, 48, {t}));
+  ASSERT_EQ(r.state.count, 1);
+  EXPECT_EQ(r.note(0).start, 3 * 8 * int64_t{0x0FFFFFFF});
+  EXPECT_EQ(r.state.SongEnd, 3 * 9 * int64_t{0x0FFFFFFF});
+}
+
+// --- Notes ------------------------------------------------------------------------
+
+TEST(MidiReader, StoresNotesWithTheirProgramAndClosesThemAtTheirNoteOff) {
+  Track t = Track().Program(0, 0, 5).NoteOn(0, 0, 60, 100).NoteOn(12, 0, 64, 80).NoteOff(12, 0, 60)
+                .NoteOn(0, 0, 64, 0).End();
+  Read r(Smf(0, 48, {t}));
+  ASSERT_EQ(r.state.count, 2);
+  EXPECT_EQ(r.note(0).start, 0);
+  EXPECT_EQ(r.note(0).end, 72);
+  EXPECT_EQ(r.note(0).length, 72);
+  EXPECT_EQ(r.note(0).program, 5);
+  EXPECT_EQ(r.note(1).length, 36) << "Note On with velocity 0 closes";
+  EXPECT_EQ(r.state.SongEnd, 72);
+  EXPECT_EQ(r.state.ProgramList, std::vector<int32_t>{5});
+}
+
+TEST(MidiReader, AnUnclosedNoteKeepsThePlaceholderLength) {
+  Read r(Smf(0, 48, {Track().NoteOn(30, 0, 60, 100).End()}));
+  EXPECT_EQ(r.note(0).end, 0);
+  EXPECT_EQ(r.note(0).length, 100);
+  EXPECT_EQ(r.state.SongEnd, 90);
+}
+
+TEST(MidiReader, NoteOffClosesOnlyAnOpenNoteOfItsOwnChannelAndTrack) {
+  Track one = Track().NoteOn(0, 0, 60, 100).NoteOn(0, 1, 60, 100).NoteOff(10, 1, 60).End();
+  Track two = Track().NoteOff(20, 0, 60).End();  // another track: closes nothing
+  Read r(Smf(1, 48, {one, two}));
+  ASSERT_EQ(r.state.count, 2);
+  EXPECT_EQ(r.note(0).length, 100) << "a note-off on channel 2 leaves channel 1's note open";
+  EXPECT_EQ(r.note(1).length, 30);
+}
+
+TEST(MidiReader, RepeatedNotesPairUpNewestFirstAndNeverReopen) {
+  Track t = Track().NoteOn(0, 0, 60, 100).NoteOn(10, 0, 60, 100).NoteOff(10, 0, 60).NoteOff(10, 0, 60)
+                .NoteOff(10, 0, 60).End();
+  Read r(Smf(0, 48, {t}));
+  EXPECT_EQ(r.note(1).end, 60);
+  EXPECT_EQ(r.note(0).end, 90);
+  EXPECT_EQ(r.state.SongEnd, 90) << "the third note-off finds no open note";
+}
+
+TEST(MidiReader, NoteClosedAtItsStartIsEmptyAndStaysClosed) {
+  Track t = Track().NoteOn(0, 0, 60, 100).NoteOff(0, 0, 60).NoteOff(40, 0, 60).End();
+  Read r(Smf(0, 48, {t}));
+  EXPECT_EQ(r.note(0).length, 0);
+  EXPECT_EQ(r.note(0).end, 0);
+  EXPECT_EQ(r.state.SongEnd, 0);
+}
+
+TEST(MidiReader, NoteOffBeforeAnyNoteChangesNothing) {
+  Read r(Smf(0, 48, {Track().NoteOn(10, 0, 60, 0).NoteOff(0, 0, 61).End()}));
+  EXPECT_EQ(r.state.count, 0);
+  EXPECT_EQ(r.state.SongEnd, 0);
+  EXPECT_TRUE(r.state.ProgramList.empty());
+}
+
+TEST(MidiReader, EachChannelKeepsItsOwnProgram) {
+  Track t = Track().Program(0, 0, 10).Program(0, 1, 20).NoteOn(0, 0, 60, 100).NoteOn(0, 1, 62, 100)
+                .NoteOn(0, 2, 64, 100).NoteOn(0, 0, 65, 100).End();
+  Read r(Smf(0, 48, {t}));
+  EXPECT_EQ(r.note(0).program, 10);
+  EXPECT_EQ(r.note(1).program, 20);
+  EXPECT_EQ(r.note(2).program, 0);
+  EXPECT_EQ(r.note(3).program, 10);
+  EXPECT_EQ(r.state.ProgramList, (std::vector<int32_t>{10, 20, 0}));
+}
+
+TEST(MidiReader, OutOfRangeDataBytesAreIgnoredButLoudVelocitiesKept) {
+  Track t = Track().Program(0, 0, 7).Event(0, {0xC0, 200}).Event(0, {0x90, 200, 100})
+                .Event(0, {0x90, 60, 200}).Event(3, {0x80, 200, 0}).End();
+  Read r(Smf(0, 48, {t}));
+  ASSERT_EQ(r.state.count, 1);
+  EXPECT_EQ(r.note(0).note, 60);
+  EXPECT_EQ(r.note(0).velocity, 200);
+  EXPECT_EQ(r.note(0).program, 7);
+  EXPECT_EQ(r.note(0).length, 100);
+}
+
+TEST(MidiReader, DataByteBeforeAnyStatusIsReadAsAQuantityAndDropped) {
+  // 0x00 delta, 0x05 data byte with no status yet: read as a dropped quantity.
+  Track t = Track().Raw({0x00, 0x05}).NoteOn(0, 0, 60, 100).End();
+  Read r(Smf(0, 48, {t}));
+  ASSERT_EQ(r.state.count, 1);
+  EXPECT_EQ(r.note(0).note, 60);
+}
+
+// --- The 50,000-note table -------------------------------------------------------
+
+Track ManyNotes(int count) {
+  Track t;
+  for (int i = 0; i < count; ++i) t.NoteOn(0, 0, 60 + i % 12, 100);
+  for (int i = 0; i < count; ++i) t.NoteOff(1, 0, 60 + i % 12);
+  return t.End();
+}
+
+TEST(MidiReader, ExactlyFiftyThousandNotesAreAllClosedWithoutAWarning) {
+  Read r(Smf(0, 48, {ManyNotes(50000)}));
+  EXPECT_EQ(r.state.count, 50000);
+  EXPECT_FALSE(r.state.noteLimitReached);
+  EXPECT_NE(r.state.NoteTable[49999].length, 100) << "note-offs after the 50,000th note are still read";
+  EXPECT_EQ(r.state.NoteTable[50000].length, 0);
+}
+
+TEST(MidiReader, TheNoteAfterAFullTableStopsTheRead) {
+  Track extra = Track().Tempo(0, 500000).End();
+  Read r(Smf(1, 48, {ManyNotes(50001), extra}));
+  EXPECT_EQ(r.state.count, 50000);
+  EXPECT_TRUE(r.state.noteLimitReached);
+  EXPECT_EQ(r.state.SongBpm, 0) << "no further chunk is read";
+  EXPECT_EQ(r.state.NoteTable[50000].length, 0);
+  EXPECT_TRUE(r.ui.messages.empty());
+}
+
+// --- End of file -----------------------------------------------------------------
+
+TEST(MidiReader, MissingChunkAfterTheLastOneIsAnAbnormalEnd) {
+  Bytes bytes = test::Concat({test::Header(1, 2, 48),
+                              test::Chunk("MTrk", Track().NoteOn(0, 0, 60, 100).End().bytes())});
+  Read r(bytes);
+  EXPECT_TRUE(r.goesOn);
+  ASSERT_EQ(r.ui.MessageTexts(), std::vector<std::string>{"Abnormal EndOfFile encountered."});
+  EXPECT_EQ(r.ui.messages[0].title, "Error");
+  EXPECT_FALSE(r.ui.messages[0].stopsRun);
+  EXPECT_EQ(r.state.count, 1);
+}
+
+TEST(MidiReader, TrackCutBeforeItsEndKeepsItsNotesAndSaysSoOnce) {
+  Bytes whole = Smf(1, 48, {Track().Tempo(0, 500000).NoteOn(0, 0, 60, 100).NoteOn(10, 0, 62, 100)});
+  Bytes cut(whole.begin(), whole.end() - 1);  // the second note-on loses its velocity
+  Read r(cut);
+  EXPECT_TRUE(r.goesOn);
+  EXPECT_EQ(r.ui.MessageTexts(), std::vector<std::string>{"Abnormal EndOfFile encountered."});
+  EXPECT_EQ(r.state.count, 1) << "an event cut by the end has no effect";
+  EXPECT_EQ(r.state.SongBpm, 120);
+}
+
+TEST(MidiReader, CutSetTempoLeavesTheTempo) {
+  Bytes whole = Smf(1, 48, {Track().Tempo(0, 500000).Tempo(0, 600000)});
+  Read r(Bytes(whole.begin(), whole.end() - 1));
+  EXPECT_EQ(r.state.SongBpm, 120);
+}
+
+TEST(MidiReader, ChunkLengthFarPastTheEndDoesNotLoseTheReader) {
+  Bytes bytes = test::Concat({test::Header(1, 2, 48), {'J', 'U', 'N', 'K', 0x7F, 0xFF, 0xFF, 0xFF},
+                              test::Chunk("MTrk", Track().NoteOn(0, 0, 60, 100).End().bytes())});
+  Read r(bytes);
+  EXPECT_TRUE(r.goesOn);
+  EXPECT_EQ(r.state.count, 1) << "reading goes on right after the chunk header";
+}
+
+// --- Files ------------------------------------------------------------------------
+
+TEST(MidiReaderFile, PathsThatAreNotReadableRegularFilesAreABadFile) {
+  test::TempDir dir;
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  test::WriteFile(dir / "plain", "x");
+  for (const std::string& path : {std::string(), dir / "missing.mid", dir.path(), dir / "pipe",
+                                  std::string("/dev/null"), dir / "plain/under-a-file.mid"}) {
+    MidiState state;
+    test::FakeFrontEnd ui;
+    EXPECT_FALSE(ReadMidiFile(path, state, ui)) << path;
+    ASSERT_EQ(ui.messages.size(), 1u) << path;
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(ui.messages[0].title, "Error");
+    EXPECT_EQ(ui.messages[0].text, "Bad file");
+    EXPECT_TRUE(ui.messages[0].stopsRun);
+  }
+}
+
+TEST(MidiReaderFile, ReadsARealFileLikeItsBytes) {
+  const std::string path = std::string(TONVERT_SHARED_DIR) + "/midi/mma-rockgroove.mid";
+  const Bytes bytes = test::ReadBytes(path);
+  ASSERT_FALSE(bytes.empty());
+  Read fromBytes(bytes);
+  Read fromFile;
+  fromFile.goesOn = ReadMidiFile(path, fromFile.state, fromFile.ui);
+  EXPECT_TRUE(fromFile.goesOn);
+  EXPECT_EQ(fromFile.state.count, fromBytes.state.count);
+  EXPECT_EQ(fromFile.state.SongEnd, fromBytes.state.SongEnd);
+  EXPECT_EQ(fromFile.state.division, 192);
+  EXPECT_GT(fromFile.state.count, 1000);
+  EXPECT_TRUE(fromFile.ui.messages.empty());
+}
+
+}  // namespace
+}  // namespace tonvert
