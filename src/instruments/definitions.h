@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tonvert {
 
@@ -33,5 +34,15 @@ struct DrumDef {
 
 using InstrumentDefTable = std::array<InstrumentDef, 128>;  // by program number
 using DrumDefTable = std::array<DrumDef, 128>;              // by note number
+
+// Both readers start from an empty table, so a group removed from a file since
+// the last run no longer counts. Groups whose number lies outside 0-127 are
+// skipped whole. A missing file leaves the table empty, silently.
+void ReadInstrumentDefinitions(const std::string& path, InstrumentDefTable& table);
+
+// Every group whose note is in drumKeyList gets drumBase + 1, + 2, ... in the
+// order of the groups in the file; the other groups get 0.
+void ReadDrumDefinitions(const std::string& path, int32_t drumBase,
+                         const std::vector<int32_t>& drumKeyList, DrumDefTable& table);
 
 }  // namespace tonvert
