@@ -93,7 +93,6 @@ bool WriteOutputFile(const std::string& requested, const std::string& document,
     // Keep the old owner where we may (as root); elsewhere this fails harmlessly.
     [[maybe_unused]] const int ignored = fchown(fd, existing.st_uid, existing.st_gid);
   }
-  ok = fsync(fd) == 0 && ok;
   ok = close(fd) == 0 && ok;
   if (ok && rename(temp.c_str(), path.c_str()) == 0) return true;
   unlink(temp.c_str());

@@ -1,6 +1,7 @@
 #include "convert/placement.h"
 
 #include <algorithm>
+#include <array>
 
 #include "common/text.h"
 #include "instruments/macro_lines.h"
@@ -65,6 +66,8 @@ Placement PlaceNotes(const AppState& state, FrontEnd& frontEnd) {
   const int64_t ticks = state.TicksPerRow;
   const int64_t frameLength = int64_t{state.RowsPerPattern} * ticks;
   Placement out{PatternGrid(FrameCount(state, frameLength), state.RowsPerPattern)};
+  std::array<uint8_t, 128> effects;  // per program, read once rather than per note
+  for (size_t p = 0; p < effects.size(); ++p) effects[p] = EffectValue(state.InstrumentDefs[p].effectValue);
 
   int counter = 0;
   for (int32_t i = 0; i < kNoteTableSize; ++i) {
@@ -101,9 +104,7 @@ Placement PlaceNotes(const AppState& state, FrontEnd& frontEnd) {
       cell.instrument = position < 0 ? ChannelCell::kNone : InstrumentCell(position);
     }
     if (IsPulse(channel)) {
-      cell.effect = e.channel == kDrumChannel
-                        ? 0
-                        : EffectValue(state.InstrumentDefs[static_cast<size_t>(e.program)].effectValue);
+      cell.effect = e.channel == kDrumChannel ? 0 : effects[static_cast<size_t>(e.program)];
     }
 
     const int64_t frame = e.start / frameLength;
