@@ -1,0 +1,147 @@
+#include "shell/main_window.h"
+
+#include <utility>
+
+#include "shell/window_layout.h"
+
+namespace tonvert {
+
+MainWindow::MainWindow(Toolkit& toolkit, Settings& settings, AppState& state,
+                       const ShellPlatform& platform, RunFunction run)
+    : toolkit_(toolkit),
+      settings_(settings),
+      state_(state),
+      platform_(platform),
+      run_(std::move(run)) {}
+
+bool MainWindow::Build() {
+  if (!toolkit_.OpenWindow(MainWindowTitle(), kClientWidth, kClientHeight, events_))
+    return false;
+  for (ControlSpec control : MainWindowControls(platform_.defaultOutputPath)) {
+    // Each setting is read right before its field is created, and shown unchecked.
+    if (!control.setting.empty())
+      control.text = settings_.ReadSetting(control.setting, control.text);
+    toolkit_.CreateControl(control);
+    if (control.kind != ControlKind::CheckBox) continue;
+    mapperBoxList_.push_back({control.trackerChannel, control.midiChannel, control.number});
+    toolkit_.SetChecked(control.number,
+                        ChannelMapCell(control.trackerChannel, control.midiChannel));
+    if (mapperBoxList_.size() == static_cast<size_t>(kMapperBoxCount)) LoadMapper();
+  }
+  toolkit_.ShowWindow();
+  return true;
+}
+
+int MainWindow::RunEventLoop() {
+  for (;;) {
+    while (events_.Empty()) toolkit_.WaitForEvents();
+    const AppEvent event = events_.Take();
+    if (event.kind == AppEvent::Kind::Close) {
+      if (event.number != kMainWindowNumber) continue;
+      CloseSequence();
+      return 0;
+    }
+    Dispatch(event.number);
+  }
+}
+
+void MainWindow::Dispatch(int control) {
+  // Fields, labels, the status line and the check boxes do nothing here; a box
+  // has toggled by itself before its event arrives.
+  if (control == ClearButton)
+    ClearMapper();
+  else if (control == DefaultButton)
+    DefaultMapper();
+  else if (control == GoButton)
+    Convert();
+  else if (control == MidiBrowseButton)
+    ChooseMidiFile();
+  else if (control == OutputBrowseButton)
+    ChooseOutputFile();
+}
+
+void MainWindow::Convert() {
+  // The run holds this thread until it returns; Go! stays disabled so that no
+  // second run can start from a status step.
+  toolkit_.EnableControl(GoButton, false);
+  run_(state_, *this, RunOptions{});
+  toolkit_.EnableControl(GoButton, true);
+}
+
+void MainWindow::ChooseMidiFile() {
+  const std::string path = toolkit_.RequestOpenFile(
+      MidiFileRequest(toolkit_.Text(MidiPathField), platform_.folderSeparator));
+  if (!path.empty()) toolkit_.SetText(MidiPathField, path);
+}
+
+void MainWindow::ChooseOutputFile() {
+  const std::string path = toolkit_.RequestSaveFile(OutputFileRequest());
+  if (!path.empty()) toolkit_.SetText(OutputPathField, path);
+}
+
+void MainWindow::CloseSequence() {
+  settings_.WriteSetting("in", toolkit_.Text(MidiPathField));
+  settings_.WriteSetting("out", toolkit_.Text(OutputPathField));
+  settings_.WriteSetting("rpp", toolkit_.Text(RowsField));
+  settings_.WriteSetting("ticks", toolkit_.Text(TicksField));
+  SaveMapper();
+  toolkit_.CloseWindow();
+}
+
+void MainWindow::LoadMapper() { ApplyMapperText(boxes_, settings_.ReadSetting("mapper", "")); }
+
+void MainWindow::SaveMapper() { settings_.WriteSetting("mapper", MapperText(boxes_)); }
+
+void MainWindow::ClearMapper() { tonvert::ClearMapper(boxes_); }
+
+void MainWindow::DefaultMapper() { tonvert::DefaultMapper(boxes_); }
+
+bool MainWindow::Boxes::IsChecked(int box) const {
+  const auto& list = window_.mapperBoxList_;
+  return box >= 0 && static_cast<size_t>(box) < list.size() &&
+         window_.toolkit_.IsChecked(list[box].box);
+}
+
+void MainWindow::Boxes::SetChecked(int box, bool checked) {
+  const auto& list = window_.mapperBoxList_;
+  if (box >= 0 && static_cast<size_t>(box) < list.size())
+    window_.toolkit_.SetChecked(list[box].box, checked);
+}
+
+void MainWindow::SetStatus(const std::string& text) {
+  toolkit_.SetText(StatusLine, text);
+  // One step that never waits and never acts: an event already queued is
+  // dropped; otherwise pending input is handled (the window repaints, boxes
+  // toggle) and whatever events that yields are dropped.
+  if (!events_.Empty()) {
+    events_.Take();
+    return;
+  }
+  toolkit_.HandlePendingEvents();
+  events_.Clear();
+}
+
+void MainWindow::ShowMessage(const Message& message) { toolkit_.ShowMessage(message); }
+
+bool MainWindow::IsChannelMapped(int trackerChannel, int midiChannel) {
+  // Read from the live boxes: a box clicked during a run counts for later notes.
+  return tonvert::IsChannelMapped(boxes_, trackerChannel, midiChannel);
+}
+
+std::string MainWindow::FieldText(Field field) {
+  switch (field) {
+    case Field::MidiPath: return toolkit_.Text(MidiPathField);
+    case Field::Rows: return toolkit_.Text(RowsField);
+    case Field::Ticks: return toolkit_.Text(TicksField);
+    case Field::OutputPath: return toolkit_.Text(OutputPathField);
+  }
+  return {};
+}
+
+void MainWindow::PutOnClipboard(const std::string& text) { toolkit_.PutOnClipboard(text); }
+
+void MainWindow::ShowReport(const RunReport& report) {
+  toolkit_.ShowReport(report.text, kReportSeconds);
+}
+
+}  // namespace tonvert
