@@ -1,0 +1,150 @@
+#include "fake_toolkit.h"
+
+#include <gtest/gtest.h>
+
+#include "shell/channel_mapper.h"
+#include "shell/window_layout.h"
+
+namespace tonvert::test {
+
+bool FakeToolkit::OpenWindow(const std::string& windowTitle, int w, int h,
+                             AppEventQueue& events) {
+  Log("open window");
+  if (openFails) return false;
+  title = windowTitle;
+  width = w;
+  height = h;
+  events_ = &events;
+  return true;
+}
+
+void FakeToolkit::CreateControl(const ControlSpec& control) {
+  Log("create " + std::to_string(control.number));
+  EXPECT_EQ(controls.count(control.number), 0u) << "number used twice: " << control.number;
+  creationOrder.push_back(control.number);
+  controls[control.number].spec = control;
+}
+
+void FakeToolkit::CloseWindow() {
+  Log("close window");
+  windowClosed = true;
+}
+
+void FakeToolkit::SetText(int control, const std::string& text) {
+  At(control).spec.text = text;
+  if (control != StatusLine) return;
+  statusTexts.push_back(text);
+  goEnabledAtStatus.push_back(At(GoButton).enabled);
+  if (onStatusText) onStatusText(text);
+}
+
+void FakeToolkit::WaitForEvents() {
+  auto& queue = input.empty() ? idleInput : input;
+  if (queue.empty()) {
+    // A real toolkit would wait forever; end the loop instead.
+    ADD_FAILURE() << "the event loop waits, but no input is left";
+    Post(AppEvent::Kind::Close, kMainWindowNumber);
+    return;
+  }
+  auto action = std::move(queue.front());
+  queue.pop_front();
+  action();
+}
+
+void FakeToolkit::HandlePendingEvents() {
+  ++statusSteps;
+  while (!input.empty()) {
+    auto action = std::move(input.front());
+    input.pop_front();
+    action();
+  }
+}
+
+std::string FakeToolkit::RequestOpenFile(const FileRequest& request) {
+  openRequests.push_back(request);
+  return openAnswer;
+}
+
+std::string FakeToolkit::RequestSaveFile(const FileRequest& request) {
+  saveRequests.push_back(request);
+  return saveAnswer;
+}
+
+void FakeToolkit::ShowReport(const std::string& text, double seconds) {
+  reports.push_back(text);
+  reportSeconds = seconds;
+}
+
+void FakeToolkit::Click(int control) {
+  Later([this, control] { Press(control); });
+}
+
+void FakeToolkit::Press(int control) {
+  Control& c = At(control);
+  if (!c.enabled) return;
+  if (c.spec.kind == ControlKind::CheckBox) c.checked = !c.checked;
+  Post(AppEvent::Kind::Control, control);
+}
+
+void FakeToolkit::Type(int control, const std::string& text) {
+  Later([this, control, text] {
+    At(control).spec.text = text;
+    Post(AppEvent::Kind::Control, control);
+  });
+}
+
+void FakeToolkit::RequestClose() {
+  Later([this] { PressCloseBox(); });
+}
+
+void FakeToolkit::PressCloseBox() { Post(AppEvent::Kind::Close, kMainWindowNumber); }
+
+FakeToolkit::Control& FakeToolkit::At(int control) {
+  auto it = controls.find(control);
+  if (it == controls.end()) {
+    ADD_FAILURE() << "no control " << control;
+    return controls[control];
+  }
+  return it->second;
+}
+
+FakeToolkit::Control& FakeToolkit::Box(int trackerChannel, int midiChannel) {
+  for (auto& [number, control] : controls)
+    if (control.spec.kind == ControlKind::CheckBox &&
+        control.spec.trackerChannel == trackerChannel &&
+        control.spec.midiChannel == midiChannel)
+      return control;
+  ADD_FAILURE() << "no box " << trackerChannel << "/" << midiChannel;
+  return controls[-1];
+}
+
+std::string FakeToolkit::CheckedText() {
+  std::string text;
+  for (int t = 1; t <= kTrackerChannels; ++t)
+    for (int m = 0; m < kMidiChannels; ++m) text += Box(t, m).checked ? '1' : '0';
+  return text;
+}
+
+bool FakeRegistry::CreateRegistryKey(const std::string& path) {
+  if (log_ != nullptr) log_->push_back("create key " + path);
+  createdKey = path;
+  return true;
+}
+
+std::string FakeRegistry::ReadRegistryValue(const std::string& path, const std::string& name) {
+  if (log_ != nullptr) log_->push_back("read " + name);
+  if (path != createdKey) return {};
+  auto it = values.find(name);
+  return it == values.end() ? std::string() : it->second;
+}
+
+bool FakeRegistry::WriteRegistryValue(const std::string& path, const std::string& name,
+                                      const std::string& text) {
+  if (log_ != nullptr) log_->push_back("write " + name);
+  if (path != createdKey) return false;
+  values[name] = text;
+  writes.emplace_back(name, text);
+  return true;
+}
+
+}  // namespace tonvert::test
