@@ -8,6 +8,8 @@ packages=(
   cmake g++ make pkg-config libgtest-dev libgmock-dev python3
   # the window
   libfltk1.3-dev
+  # the window's end-to-end test: X server, input, clipboard, close request, a font
+  xvfb xdotool xclip python3-xlib fonts-dejavu-core
 )
 
 missing=()
