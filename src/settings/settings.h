@@ -3,6 +3,7 @@
 // editor's export format on Linux, the real registry on Windows.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace tonvert {
@@ -18,6 +19,10 @@ class Registry {
   virtual bool WriteRegistryValue(const std::string& path, const std::string& name,
                                   const std::string& text) = 0;
 };
+
+// The registry of the platform the program runs on (on Linux the settings file in
+// the user's config folder, or no store at all when no such folder is known).
+std::unique_ptr<Registry> CreatePlatformRegistry();
 
 class Settings {
  public:
