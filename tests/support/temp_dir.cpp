@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,8 +54,13 @@ int RunCommand(const std::string& command) {
 }
 
 int FtCheck(const std::string& path) {
-  return RunCommand(std::string(TONVERT_PYTHON) + " " + TONVERT_FTCHECK + " '" + path +
-                    "' >/dev/null");
+  // Quiet when the document imports; the checker's first error otherwise.
+  const std::string log = path + ".ftcheck";
+  const int status = RunCommand(std::string(TONVERT_PYTHON) + " " + TONVERT_FTCHECK + " '" + path +
+                                "' >'" + log + "' 2>&1");
+  if (status != 0) std::fprintf(stderr, "%s", ReadFile(log).c_str());
+  std::remove(log.c_str());
+  return status;
 }
 
 }  // namespace tonvert::test
