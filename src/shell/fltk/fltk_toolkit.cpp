@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <filesystem>
 
 namespace tonvert {
 
@@ -301,7 +302,15 @@ std::string FltkToolkit::RunChooser(const FileRequest& request, int type) {
   const std::string filter = FltkFilterText(request.filters);
   chooser.filter(filter.c_str());
   chooser.filter_value(request.selectedFilter);  // after the filter, which resets it
-  if (!request.folder.empty()) chooser.directory(request.folder.c_str());
+  // No proposed folder means the requester's usual one. GTK's save dialog has
+  // none ("Please select a folder"), so it opens in the current folder, where
+  // the Windows requesters open too.
+  std::string folder = request.folder;
+  if (folder.empty()) {
+    std::error_code ignored;
+    folder = std::filesystem::current_path(ignored).string();
+  }
+  if (!folder.empty()) chooser.directory(folder.c_str());
   if (!request.name.empty()) chooser.preset_file(request.name.c_str());
   // No overwrite question and no added extension.
   chooser.options(Fl_Native_File_Chooser::NO_OPTIONS);
