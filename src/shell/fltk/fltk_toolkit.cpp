@@ -220,6 +220,9 @@ void FltkToolkit::CreateControl(const ControlSpec& control) {
   // Children in creation order: FLTK's Tab moves through them in that order.
   window_->add(widget);
   slot->widget = widget;
+  if (byNumber_.size() <= static_cast<size_t>(control.number))
+    byNumber_.resize(control.number + 1, nullptr);
+  byNumber_[control.number] = slot.get();
   slots_.push_back(std::move(slot));
 }
 
@@ -238,9 +241,8 @@ void FltkToolkit::CloseWindow() {
 }
 
 FltkToolkit::Slot* FltkToolkit::Find(int control) {
-  for (auto& slot : slots_)
-    if (slot->number == control) return slot.get();
-  return nullptr;
+  return control >= 0 && static_cast<size_t>(control) < byNumber_.size() ? byNumber_[control]
+                                                                          : nullptr;
 }
 
 std::string FltkToolkit::Text(int control) {

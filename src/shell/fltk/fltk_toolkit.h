@@ -58,6 +58,7 @@ class FltkToolkit : public Toolkit {
 
   std::unique_ptr<Fl_Double_Window> window_;
   std::vector<std::unique_ptr<Slot>> slots_;  // creation order
+  std::vector<Slot*> byNumber_;  // numbers are small: the run asks for boxes per note
   AppEventQueue* events_ = nullptr;
 };
 
