@@ -22,7 +22,7 @@ void FakeToolkit::CreateControl(const ControlSpec& control) {
   Log("create " + std::to_string(control.number));
   EXPECT_EQ(controls.count(control.number), 0u) << "number used twice: " << control.number;
   creationOrder.push_back(control.number);
-  controls[control.number].spec = control;
+  controls[control.number].created = control;
 }
 
 void FakeToolkit::CloseWindow() {
@@ -31,7 +31,7 @@ void FakeToolkit::CloseWindow() {
 }
 
 void FakeToolkit::SetText(int control, const std::string& text) {
-  At(control).spec.text = text;
+  At(control).created.text = text;
   if (control != StatusLine) return;
   statusTexts.push_back(text);
   goEnabledAtStatus.push_back(At(GoButton).enabled);
@@ -82,13 +82,13 @@ void FakeToolkit::Click(int control) {
 void FakeToolkit::Press(int control) {
   Control& c = At(control);
   if (!c.enabled) return;
-  if (c.spec.kind == ControlKind::CheckBox) c.checked = !c.checked;
+  if (c.created.kind == ControlKind::CheckBox) c.checked = !c.checked;
   Post(AppEvent::Kind::Control, control);
 }
 
 void FakeToolkit::Type(int control, const std::string& text) {
   Later([this, control, text] {
-    At(control).spec.text = text;
+    At(control).created.text = text;
     Post(AppEvent::Kind::Control, control);
   });
 }
@@ -110,9 +110,9 @@ FakeToolkit::Control& FakeToolkit::At(int control) {
 
 FakeToolkit::Control& FakeToolkit::Box(int trackerChannel, int midiChannel) {
   for (auto& [number, control] : controls)
-    if (control.spec.kind == ControlKind::CheckBox &&
-        control.spec.trackerChannel == trackerChannel &&
-        control.spec.midiChannel == midiChannel)
+    if (control.created.kind == ControlKind::CheckBox &&
+        control.created.trackerChannel == trackerChannel &&
+        control.created.midiChannel == midiChannel)
       return control;
   ADD_FAILURE() << "no box " << trackerChannel << "/" << midiChannel;
   return controls[-1];

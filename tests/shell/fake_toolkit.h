@@ -17,7 +17,7 @@ namespace tonvert::test {
 class FakeToolkit : public Toolkit {
  public:
   struct Control {
-    ControlSpec spec;
+    ControlSpec created;  // as the shell created it, text kept current
     bool checked = false;
     bool enabled = true;
   };
@@ -30,7 +30,7 @@ class FakeToolkit : public Toolkit {
   void ShowWindow() override { Log("show window"); }
   void CloseWindow() override;
 
-  std::string Text(int control) override { return At(control).spec.text; }
+  std::string Text(int control) override { return At(control).created.text; }
   void SetText(int control, const std::string& text) override;
   bool IsChecked(int control) override { return At(control).checked; }
   void SetChecked(int control, bool checked) override { At(control).checked = checked; }

@@ -173,7 +173,7 @@ TEST_F(WindowBuild, MapperBoxListFollowsTheBoxesInCreationOrder) {
   ASSERT_EQ(list.size(), 112u);
   std::vector<int> boxesCreated;
   for (int n : toolkit.creationOrder)
-    if (toolkit.At(n).spec.kind == ControlKind::CheckBox) boxesCreated.push_back(n);
+    if (toolkit.At(n).created.kind == ControlKind::CheckBox) boxesCreated.push_back(n);
   for (size_t k = 0; k < list.size(); ++k) {
     EXPECT_EQ(list[k].trackerChannel, static_cast<int>(k / 16 + 1));
     EXPECT_EQ(list[k].midiChannel, static_cast<int>(k % 16));
