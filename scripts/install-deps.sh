@@ -10,6 +10,8 @@ packages=(
   libfltk1.3-dev
   # the window's end-to-end test: X server, input, clipboard, close request, a font
   xvfb xdotool xclip python3-xlib fonts-dejavu-core
+  # the fuzz targets: clang and its libFuzzer runtime
+  clang libclang-rt-14-dev
 )
 
 missing=()

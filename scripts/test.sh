@@ -20,3 +20,6 @@ cmake --build build-asan -j"$jobs"
 # report leaks of their own.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE display
+
+echo "== Fuzzing (each target for 30 s)"
+fuzz/run.sh 30

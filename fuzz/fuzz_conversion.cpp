@@ -1,0 +1,129 @@
+// The whole run on arbitrary MIDI bytes: the first three bytes pick the rows,
+// the ticks and the mapper, the rest is the MIDI file. Fixed definition files
+// define every program (five macros each, so macro numbering goes per type) and
+// the drums. A written document must keep the invariants of CheckDocument; a
+// stopped run must have said why.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "convert/conversion.h"
+#include "document_invariants.h"
+#include "fuzz_support.h"
+
+namespace tonvert::fuzz {
+namespace {
+
+// Mostly short patterns: a fuzzed song usually runs to frame 7F, and 128 long
+// patterns cost much time per input for little more coverage.
+constexpr const char* kRows[] = {"8", "16", "1", "256", "0", "7", "64", "-1"};
+constexpr const char* kTicks[] = {"36", "auto", "1", "6", "0", " AUTO\t", "100", "-3"};
+
+// Keys of the drums file: note forms and noise pitches the tracker reads.
+constexpr const char* kDrumKeys[] = {"1-#", "C-3", "F#2", "A-#", "D-5", "G#1"};
+
+std::string InstrumentsIni() {
+  std::string ini;
+  for (int p = 0; p < 128; ++p) {
+    ini += "[" + std::to_string(p) + "]\nMidiInstrument=Program " + std::to_string(p) +
+           "\nFTInstrumentVar=" + std::to_string(p % 4) +
+           "\nFTMacroVolume=-1 -1 0 : 15 12 8 4 0\nFTMacroArpeggio=0 -1 0 : 0 12 0\n"
+           "FTMacroPitch=-1 -1 0 : 0 1 -1\nFTMacroHiPitch=-1 -1 0 : 0\nFTMacroDuty=-1 -1 0 : " +
+           std::to_string(p % 4) + "\n";
+  }
+  return ini;
+}
+
+std::string DrumsIni() {
+  std::string ini;
+  for (int note = 27; note <= 87; note += 2) {
+    ini += "[" + std::to_string(note) + "]\nname=Drum " + std::to_string(note) + "\nkey=" +
+           kDrumKeys[note % 6] + "\nm_volume=-1 -1 0 : 15 10 5 0\n";
+    if (note % 3 == 0) ini += "m_arpeggio=-1 -1 0 : 0 3 -3\nm_duty=-1 -1 0 : 1\n";
+  }
+  // A drum without a key and one without a group in the song.
+  ini += "[29]\nname=Silent\nkey=\n";
+  return ini;
+}
+
+struct Fixture {
+  std::string instruments = WriteScratchFile("instruments.ini", InstrumentsIni());
+  std::string drums = WriteScratchFile("drums.ini", DrumsIni());
+  std::string output = ScratchFolder() + "/song.txt";
+  DocumentExpectations expect;
+  Fixture() {
+    for (const char* key : kDrumKeys) expect.drumKeys.insert(key);
+  }
+};
+
+bool KnownStop(const std::string& text) {
+  return text.rfind("Unknown format !! : ", 0) == 0 || text == "Rows per pattern must be between 1 and 256." ||
+         text == "Ticks per 1/16 note must be at least 1." ||
+         text == "This file has no ticks per quarter note: enter the ticks per 1/16 note.";
+}
+
+}  // namespace
+}  // namespace tonvert::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace tonvert;
+  using namespace tonvert::fuzz;
+  static const Fixture fixture;
+  if (size < 3) return 0;
+
+  RecordingFrontEnd ui;
+  ui.rows = kRows[data[0] % 8];
+  ui.ticks = kTicks[data[1] % 8];
+  switch (data[2] % 4) {
+    case 0: break;  // the built-in default
+    case 1: ApplyMapperText(ui.mapper, std::string(kMapperBoxCount, '1')); break;
+    case 2: ClearMapper(ui.mapper); break;
+    case 3:  // every MIDI channel on one tracker channel, the drums' included
+      for (int k = 0; k < kMapperBoxCount; ++k) ui.mapper.SetChecked(k, k % kMidiChannels % kTrackerChannels == k / kMidiChannels);
+      break;
+  }
+  ui.midiPath = WriteScratchFile("song.mid", data + 3, size - 3);
+  ui.outputPath = fixture.output;
+  std::remove(fixture.output.c_str());
+
+  RunOptions options;
+  options.instrumentsPath = fixture.instruments;
+  options.drumsPath = fixture.drums;
+  // Reused from run to run, as the window reuses it: every run starts afresh.
+  static AppState* const state = new AppState();
+  const RunOutcome outcome = RunConversion(*state, ui, options);
+
+  int stops = 0;
+  for (const Message& m : ui.messages) {
+    if (!m.stopsRun) {
+      if (m.text != "Abnormal EndOfFile encountered.") Fail("unexpected warning message: " + m.text);
+      continue;
+    }
+    ++stops;
+    if (!KnownStop(m.text)) Fail("unexpected stop: " + m.text);
+  }
+  if (outcome == RunOutcome::Stopped) {
+    if (stops != 1 || !ui.messages.back().stopsRun) Fail("a stopped run without one stopping message");
+    if (ReadWholeFile(fixture.output) != "" || ui.clipboard != "") Fail("a stopped run wrote something");
+    return 0;
+  }
+  if (outcome != RunOutcome::Written || stops != 0) Fail("the run neither wrote nor stopped");
+  if (ui.clipboard != fixture.output) Fail("the written path is not on the clipboard");
+  // Every program and used drum is defined and well formed here, so only the
+  // run's own warnings may show.
+  for (const RunReport& report : ui.reports)
+    for (const std::string& w : report.warnings)
+      if (w != "Only the first 50000 notes were read" && w != "Song cut after 128 frames" &&
+          w != "More than 64 instruments: instruments above 3F were left out")
+        Fail("unexpected warning: " + w);
+
+  DocumentExpectations expect = fixture.expect;
+  expect.rowsPerPattern = state->RowsPerPattern;
+  const std::string rows = ui.rows;
+  if (expect.rowsPerPattern != (rows == "0" ? 16 : std::stoi(rows))) Fail("rows per pattern not as typed");
+  const std::string problem = CheckDocument(ReadWholeFile(fixture.output), expect);
+  if (!problem.empty()) Fail(problem);
+  return 0;
+}
