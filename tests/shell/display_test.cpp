@@ -64,8 +64,6 @@ class Child {
     }
     return -1;
   }
-  pid_t pid() const { return pid_; }
-
  private:
   pid_t pid_ = -1;
   bool exited_ = false;

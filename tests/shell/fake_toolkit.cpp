@@ -9,25 +9,17 @@ namespace tonvert::test {
 
 bool FakeToolkit::OpenWindow(const std::string& windowTitle, int w, int h,
                              AppEventQueue& events) {
-  Log("open window");
+  if (log_ != nullptr) log_->push_back("open window");
   if (openFails) return false;
-  title = windowTitle;
-  width = w;
-  height = h;
+  title = windowTitle, width = w, height = h;
   events_ = &events;
   return true;
 }
 
 void FakeToolkit::CreateControl(const ControlSpec& control) {
-  Log("create " + std::to_string(control.number));
+  if (log_ != nullptr) log_->push_back("create " + std::to_string(control.number));
   EXPECT_EQ(controls.count(control.number), 0u) << "number used twice: " << control.number;
-  creationOrder.push_back(control.number);
   controls[control.number].created = control;
-}
-
-void FakeToolkit::CloseWindow() {
-  Log("close window");
-  windowClosed = true;
 }
 
 void FakeToolkit::SetText(int control, const std::string& text) {
@@ -43,7 +35,7 @@ void FakeToolkit::WaitForEvents() {
   if (queue.empty()) {
     // A real toolkit would wait forever; end the loop instead.
     ADD_FAILURE() << "the event loop waits, but no input is left";
-    Post(AppEvent::Kind::Close, kMainWindowNumber);
+    PressCloseBox();
     return;
   }
   auto action = std::move(queue.front());
@@ -60,60 +52,35 @@ void FakeToolkit::HandlePendingEvents() {
   }
 }
 
-std::string FakeToolkit::RequestOpenFile(const FileRequest& request) {
-  openRequests.push_back(request);
-  return openAnswer;
-}
-
-std::string FakeToolkit::RequestSaveFile(const FileRequest& request) {
-  saveRequests.push_back(request);
-  return saveAnswer;
-}
-
 void FakeToolkit::ShowReport(const std::string& text, double seconds) {
   reports.push_back(text);
   reportSeconds = seconds;
-}
-
-void FakeToolkit::Click(int control) {
-  Later([this, control] { Press(control); });
 }
 
 void FakeToolkit::Press(int control) {
   Control& c = At(control);
   if (!c.enabled) return;
   if (c.created.kind == ControlKind::CheckBox) c.checked = !c.checked;
-  Post(AppEvent::Kind::Control, control);
+  events_->Post({AppEvent::Kind::Control, control});
 }
 
 void FakeToolkit::Type(int control, const std::string& text) {
   Later([this, control, text] {
     At(control).created.text = text;
-    Post(AppEvent::Kind::Control, control);
+    events_->Post({AppEvent::Kind::Control, control});
   });
 }
 
-void FakeToolkit::RequestClose() {
-  Later([this] { PressCloseBox(); });
-}
-
-void FakeToolkit::PressCloseBox() { Post(AppEvent::Kind::Close, kMainWindowNumber); }
-
 FakeToolkit::Control& FakeToolkit::At(int control) {
-  auto it = controls.find(control);
-  if (it == controls.end()) {
-    ADD_FAILURE() << "no control " << control;
-    return controls[control];
-  }
-  return it->second;
+  if (controls.count(control) == 0) ADD_FAILURE() << "no control " << control;
+  return controls[control];
 }
 
 FakeToolkit::Control& FakeToolkit::Box(int trackerChannel, int midiChannel) {
-  for (auto& [number, control] : controls)
-    if (control.created.kind == ControlKind::CheckBox &&
-        control.created.trackerChannel == trackerChannel &&
-        control.created.midiChannel == midiChannel)
-      return control;
+  for (auto& [number, c] : controls)
+    if (c.created.kind == ControlKind::CheckBox && c.created.trackerChannel == trackerChannel &&
+        c.created.midiChannel == midiChannel)
+      return c;
   ADD_FAILURE() << "no box " << trackerChannel << "/" << midiChannel;
   return controls[-1];
 }
@@ -127,21 +94,18 @@ std::string FakeToolkit::CheckedText() {
 
 bool FakeRegistry::CreateRegistryKey(const std::string& path) {
   if (log_ != nullptr) log_->push_back("create key " + path);
-  createdKey = path;
+  key = path;
   return true;
 }
 
 std::string FakeRegistry::ReadRegistryValue(const std::string& path, const std::string& name) {
   if (log_ != nullptr) log_->push_back("read " + name);
-  if (path != createdKey) return {};
-  auto it = values.find(name);
-  return it == values.end() ? std::string() : it->second;
+  return path == key && values.count(name) ? values[name] : std::string();
 }
 
 bool FakeRegistry::WriteRegistryValue(const std::string& path, const std::string& name,
                                       const std::string& text) {
-  if (log_ != nullptr) log_->push_back("write " + name);
-  if (path != createdKey) return false;
+  if (path != key) return false;
   values[name] = text;
   writes.emplace_back(name, text);
   return true;
