@@ -18,7 +18,7 @@ bool MainWindow::Build() {
   if (!toolkit_.OpenWindow(MainWindowTitle(), kClientWidth, kClientHeight, events_))
     return false;
   for (ControlSpec control : MainWindowControls(platform_.defaultOutputPath)) {
-    // Each setting is read right before its field is created, and shown unchecked.
+    // Each setting is read right before its field is created, and shown as stored.
     if (!control.setting.empty())
       control.text = settings_.ReadSetting(control.setting, control.text);
     toolkit_.CreateControl(control);
