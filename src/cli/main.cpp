@@ -43,7 +43,12 @@ int Usage(const char* problem) {
 
 // "a/song.mid" -> "a/song.txt", "dir.v2/song" -> "dir.v2/song.txt".
 std::string DefaultOutputPath(const std::string& midiPath) {
+#ifdef _WIN32
+  // Either slash separates folders there, and "c:song" names a drive.
+  const size_t slash = midiPath.find_last_of("/\\:");
+#else
   const size_t slash = midiPath.find_last_of('/');
+#endif
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   const size_t dot = midiPath.find_last_of('.');
   if (dot == std::string::npos || dot < nameStart) return midiPath + ".txt";
@@ -55,8 +60,10 @@ bool Readable(const std::string& path) { return tonvert::ReadableFile::OpenRegul
 }  // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef SIGPIPE
   // A closed pipe on "-o -" is a write error to report, not a silent death.
   std::signal(SIGPIPE, SIG_IGN);
+#endif
 
   std::string output, rows = "64", ticks = "36", mapper, instruments, drums;
   bool hasOutput = false, hasMapper = false, hasInstruments = false, hasDrums = false, quiet = false;

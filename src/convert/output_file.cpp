@@ -1,15 +1,27 @@
 #include "convert/output_file.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <random>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 namespace tonvert {
+
+#ifndef _WIN32
 
 namespace {
 
@@ -102,5 +114,161 @@ bool WriteOutputFile(const std::string& requested, const std::string& document,
 bool WriteStandardOutput(const std::string& document) {
   return WriteAll(STDOUT_FILENO, document);
 }
+
+#else  // _WIN32
+
+namespace {
+
+// Bytes as they are: the document holds its own CR LF, which a text-mode
+// write would turn into CR CR LF.
+bool WriteAll(HANDLE file, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, text.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}
+
+// Everything up to and including the last separator, or a bare drive ("c:"),
+// so that a temporary name appended to it lands in the target's folder.
+std::string FolderPrefix(const std::string& path) {
+  const size_t cut = path.find_last_of("/\\");
+  if (cut != std::string::npos) return path.substr(0, cut + 1);
+  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+  return "";
+}
+
+struct FileIdentity {
+  DWORD volume = 0, indexHigh = 0, indexLow = 0;
+  bool operator==(const FileIdentity& o) const {
+    return volume == o.volume && indexHigh == o.indexHigh && indexLow == o.indexLow;
+  }
+};
+
+// Opens an existing file or folder without asking for any access, following
+// links; INVALID_HANDLE_VALUE when there is none.
+HANDLE OpenForQuery(const std::string& path) {
+  return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+bool Identity(HANDLE file, FileIdentity& id, DWORD& attributes) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return false;
+  id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  attributes = info.dwFileAttributes;
+  return true;
+}
+
+bool SameFile(const FileIdentity& a, const std::string& otherPath) {
+  if (otherPath.empty()) return false;
+  const HANDLE other = OpenForQuery(otherPath);
+  if (other == INVALID_HANDLE_VALUE) return false;
+  FileIdentity b;
+  DWORD attributes = 0;
+  const bool same = Identity(other, b, attributes) && a == b;
+  CloseHandle(other);
+  return same;
+}
+
+// The path a link finally names, in the "\\?\C:\..." form.
+bool FinalPath(HANDLE file, std::string& path) {
+  std::string buffer(MAX_PATH, '\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD n = GetFinalPathNameByHandleA(file, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) return false;
+    if (n < buffer.size()) {
+      path.assign(buffer.data(), n);
+      return true;
+    }
+    buffer.assign(n + 1, '\0');
+  }
+  return false;
+}
+
+bool WriteDevice(const std::string& path, const std::string& document) {
+  const HANDLE device = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+  if (device == INVALID_HANDLE_VALUE) return false;
+  const bool ok = WriteAll(device, document);
+  return CloseHandle(device) && ok;
+}
+
+}  // namespace
+
+bool WriteOutputFile(const std::string& requested, const std::string& document,
+                     const std::string& inputPath) {
+  if (requested.empty()) return false;
+  std::string path = requested;
+
+  const HANDLE existing = OpenForQuery(path);
+  if (existing == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    // Only a missing file is created; a missing folder, a bad name or a denied
+    // look is a target that cannot be written.
+    if (error != ERROR_FILE_NOT_FOUND) return false;
+  } else {
+    FileIdentity id;
+    DWORD attributes = 0;
+    const DWORD type = GetFileType(existing);
+    bool refuse = false, device = false;
+    if (type == FILE_TYPE_CHAR) {
+      device = true;  // NUL, CON and the like
+    } else if (!Identity(existing, id, attributes) || SameFile(id, inputPath) ||
+               (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+      refuse = true;
+    } else {
+      // The handle follows links; the path's own attributes tell a link, and
+      // then the file it points to is replaced, the link stays.
+      const DWORD own = GetFileAttributesA(path.c_str());
+      if (own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+          !FinalPath(existing, path))
+        refuse = true;
+    }
+    CloseHandle(existing);
+    if (refuse) return false;
+    if (device) return WriteDevice(path, document);
+  }
+
+  // A short name beside the target: a move within one folder replaces the target
+  // at once.
+  const std::string prefix = FolderPrefix(path);
+  std::random_device seed;
+  std::mt19937 random(seed());
+  std::string temp;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = prefix + ".tonvert-" + std::to_string(random() % 1000000000u);
+    file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = WriteAll(file, document);
+  ok = CloseHandle(file) && ok;
+  if (ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  DeleteFileA(temp.c_str());
+  return false;
+}
+
+bool WriteStandardOutput(const std::string& document) {
+  // Binary mode, or every LF of the document's CR LF gains another CR.
+  std::fflush(stdout);
+  if (_setmode(_fileno(stdout), _O_BINARY) == -1) return false;
+  size_t done = 0;
+  while (done < document.size()) {
+    const unsigned chunk = static_cast<unsigned>(std::min<size_t>(document.size() - done, 1u << 30));
+    const int n = _write(_fileno(stdout), document.data() + done, chunk);
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+#endif  // _WIN32
 
 }  // namespace tonvert
