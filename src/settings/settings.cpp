@@ -3,7 +3,7 @@
 namespace tonvert {
 
 void Settings::OpenSettingsKey(const std::string& subkeyName) {
-  keyPath_ = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Farrow\\" + subkeyName;
+  keyPath_ = keyFolder_ + subkeyName;
   // Failure is silent: every read then gives its default and writes are lost.
   registry_.CreateRegistryKey(keyPath_);
 }

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace tonvert {
 
@@ -24,9 +25,21 @@ class Registry {
 // the user's config folder, or no store at all when no such folder is known).
 std::unique_ptr<Registry> CreatePlatformRegistry();
 
+// The folder of the settings key. Windows keeps it under HKEY_CURRENT_USER,
+// which a standard user may write (its registry layer reads values missing there
+// from HKEY_LOCAL_MACHINE); the Linux store keeps the machine path it always had.
+constexpr const char* kMachineSettingsFolder = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Farrow\\";
+constexpr const char* kUserSettingsFolder = "HKEY_CURRENT_USER\\SOFTWARE\\Farrow\\";
+#ifdef _WIN32
+constexpr const char* kPlatformSettingsFolder = kUserSettingsFolder;
+#else
+constexpr const char* kPlatformSettingsFolder = kMachineSettingsFolder;
+#endif
+
 class Settings {
  public:
-  explicit Settings(Registry& registry) : registry_(registry) {}
+  explicit Settings(Registry& registry, std::string keyFolder = kPlatformSettingsFolder)
+      : registry_(registry), keyFolder_(std::move(keyFolder)) {}
 
   void OpenSettingsKey(const std::string& subkeyName);
   // The stored text, or defaultText when it is missing, empty or unreadable.
@@ -38,6 +51,7 @@ class Settings {
 
  private:
   Registry& registry_;
+  std::string keyFolder_;
   std::string keyPath_;
 };
 
