@@ -224,18 +224,34 @@ std::string Win32Toolkit::RequestSaveFile(const FileRequest& request) {
   return RunFileDialog(request, true);
 }
 
+namespace {
+
+// Hands `size` bytes to the clipboard as `format`; the clipboard owns them then.
+void SetClipboardBytes(UINT format, const void* data, size_t size) {
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (memory == nullptr) return;
+  std::memcpy(GlobalLock(memory), data, size);
+  GlobalUnlock(memory);
+  if (SetClipboardData(format, memory) == nullptr) GlobalFree(memory);
+}
+
+}  // namespace
+
 void Win32Toolkit::PutOnClipboard(const std::string& text) {
   // Another program may hold the clipboard for a moment.
   bool open = false;
   for (int attempt = 0; attempt < 10 && !(open = OpenClipboard(window_)); ++attempt) Sleep(10);
   if (!open) return;
   EmptyClipboard();
-  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-  if (memory != nullptr) {
-    char* bytes = static_cast<char*>(GlobalLock(memory));
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
-    GlobalUnlock(memory);
-    if (SetClipboardData(CF_TEXT, memory) == nullptr) GlobalFree(memory);
+  SetClipboardBytes(CF_TEXT, text.c_str(), text.size() + 1);
+  // The same text as Unicode too: the system would derive it from the plain
+  // text with the machine's code page, not this program's UTF-8, and so spoil
+  // every name outside ASCII for programs that read Unicode.
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  if (length > 0) {
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    SetClipboardBytes(CF_UNICODETEXT, wide.c_str(), wide.size() * sizeof(wchar_t));
   }
   CloseClipboard();
 }
