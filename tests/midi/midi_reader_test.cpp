@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -301,10 +303,16 @@ TEST(MidiReader, ChunkLengthFarPastTheEndDoesNotLoseTheReader) {
 
 TEST(MidiReaderFile, PathsThatAreNotReadableRegularFilesAreABadFile) {
   test::TempDir dir;
+#ifdef _WIN32
+  // No pipes in the file system there; NUL is the null device.
+  const std::string pipe = "NUL", nullDevice = "NUL";
+#else
   ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  const std::string pipe = dir / "pipe", nullDevice = "/dev/null";
+#endif
   test::WriteFile(dir / "plain", "x");
-  for (const std::string& path : {std::string(), dir / "missing.mid", dir.path(), dir / "pipe",
-                                  std::string("/dev/null"), dir / "plain/under-a-file.mid"}) {
+  for (const std::string& path : {std::string(), dir / "missing.mid", dir.path(), pipe,
+                                  nullDevice, dir / "plain/under-a-file.mid"}) {
     MidiState state;
     test::FakeFrontEnd ui;
     EXPECT_FALSE(ReadMidiFile(path, state, ui)) << path;
