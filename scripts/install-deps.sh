@@ -12,6 +12,9 @@ packages=(
   xvfb xdotool xclip python3-xlib fonts-dejavu-core
   # the fuzz targets: clang and its libFuzzer runtime
   clang libclang-rt-14-dev
+  # the Windows build (mingw-w64, GoogleTest's sources) and its tests under wine;
+  # installed without recommends like everything here, so wine stays small
+  g++-mingw-w64-x86-64 googletest wine wine64
 )
 
 missing=()

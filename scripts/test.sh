@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Tonvert and runs every test: the plain build, then the tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build's tests
+# under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,3 +24,10 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 echo "== Fuzzing (each target for 30 s)"
 fuzz/run.sh 30
+
+echo "== Windows build (mingw-w64), its tests under wine"
+# tonvert-cli.exe is compared byte for byte with the plain build's tonvert-cli.
+cmake -S . -B build-win-tests -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DTONVERT_HOST_CLI="$PWD/build/src/cli/tonvert-cli" >/dev/null
+cmake --build build-win-tests -j"$jobs"
+ctest --test-dir build-win-tests --output-on-failure -j"$jobs"
