@@ -405,6 +405,44 @@ TEST_F(Win32Window, TheClipboardHoldsThePathAsPlainText) {
   CloseClipboard();
 }
 
+TEST_F(Win32Window, TheSaveRequesterProposesSongTxtAndReturnsThePathChosen) {
+  Build();
+  char temp[MAX_PATH] = {};
+  ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+  const std::string chosen = std::string(temp) + "chosen.txt";
+  std::string title = "?", proposed = "?";
+  std::thread user([&] {
+    const HWND dialog = WaitForBox(10s);
+    if (dialog == nullptr) return;
+    std::this_thread::sleep_for(300ms);  // the dialog fills its controls
+    title = WindowText(dialog);
+    constexpr int kFileNameBox = 0x47C;  // the name box of the common dialogs (cmb13)
+    char name[MAX_PATH] = {};
+    GetDlgItemTextA(dialog, kFileNameBox, name, sizeof name);
+    proposed = name;
+    SetDlgItemTextA(dialog, kFileNameBox, chosen.c_str());
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  });
+  FileRequest request = OutputFileRequest();
+  request.folder = temp;
+  const std::string path = toolkit.RequestSaveFile(request);
+  user.join();
+  EXPECT_EQ(title, "Please choose file to save");
+  EXPECT_EQ(proposed, "song.txt");
+  EXPECT_EQ(path, chosen);
+}
+
+TEST_F(Win32Window, ACancelledOpenRequesterReturnsNothing) {
+  Build();
+  std::thread user([] {
+    const HWND dialog = WaitForBox(10s);
+    if (dialog != nullptr) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  const std::string path = toolkit.RequestOpenFile(MidiFileRequest("c:\\songs\\tune.mid", '\\'));
+  user.join();
+  EXPECT_EQ(path, "");
+}
+
 TEST(Win32Filters, PairsEndInZerosAsTheCommonDialogsRead) {
   EXPECT_EQ(Win32FilterText({{"MIDI", "*.MID"}}), std::string("MIDI\0*.MID\0\0", 12));
   EXPECT_EQ(Win32FilterText(OutputFileRequest().filters),
