@@ -124,6 +124,13 @@ TEST_F(WriteFault, AFullDeviceIsWrittenDirectlyAndStaysADevice) {
   for (const std::string& name : FolderEntries("/dev")) EXPECT_EQ(name.rfind(".tonvert-", 0), std::string::npos) << name;
 }
 
+TEST_F(WriteFault, StandardOutputOnAFullDevice) {
+  const std::string command = "cd '" + dir.path() + "' && '" + TONVERT_CLI +
+                              "' -q -i instruments.ini -d drums.ini -o - song.mid >/dev/full 2>stderr.txt";
+  EXPECT_EQ(RunCommand(command), 1);
+  EXPECT_EQ(ReadFile(dir / "stderr.txt"), kCannotWrite);
+}
+
 TEST_F(WriteFault, ANullDeviceIsWrittenDirectly) {
   const CliResult r = Convert("/dev/null");
   EXPECT_EQ(r.status, 0) << r.err;
