@@ -192,3 +192,63 @@ TEST(SettingsFault, DISABLED_ALinkToADeviceKeepsTheDevice) {
 
 }  // namespace
 }  // namespace tonvert::test
+
+namespace tonvert::test {
+namespace {
+
+// Runs `check` in a child process that gets `seconds` to finish; true when it
+// finished in time and the check held.
+bool FinishesInTime(const std::function<bool()>& check, unsigned seconds) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    alarm(seconds);
+    _exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A settings path that is a FIFO or leads to an endless device must not hang
+// the start-up: such a file is no settings file. Disabled until the store only
+// reads regular files: today the FIFO blocks the open for good and /dev/zero is
+// read until memory runs out.
+TEST(SettingsFault, DISABLED_AFifoOrAnEndlessDeviceDoesNotHang) {
+  ScratchDir dir;
+  ASSERT_EQ(mkfifo((dir / "fifo.reg").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("/dev/zero", (dir / "zero.reg").c_str()), 0);
+  for (const std::string name : {"fifo.reg", "zero.reg"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(FinishesInTime(
+        [&] {
+          RegistryFile registry(dir / name);
+          Settings settings(registry);
+          settings.OpenSettingsKey("FARROW_TONVERT");
+          return ReadFive(settings) == kDefaults;
+        },
+        10));
+  }
+}
+
+}  // namespace
+}  // namespace tonvert::test
+
+namespace tonvert::test {
+namespace {
+
+// A managed dotfile whose target does not exist yet stays a link. Disabled
+// until the store follows such a link: today the new file replaces the link.
+TEST(SettingsFault, DISABLED_ALinkToAFileNotYetMadeStaysALink) {
+  ScratchDir dir;
+  ASSERT_EQ(symlink((dir / "real.reg").c_str(), (dir / "tonvert.reg").c_str()), 0);
+  RegistryFile registry(dir / "tonvert.reg");
+  Settings settings(registry);
+  settings.OpenSettingsKey("FARROW_TONVERT");
+  settings.WriteSetting("rpp", "12");
+  struct stat info;
+  ASSERT_EQ(lstat((dir / "tonvert.reg").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(settings.ReadSetting("rpp", "64"), "12");
+}
+
+}  // namespace
+}  // namespace tonvert::test
