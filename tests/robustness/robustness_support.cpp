@@ -105,9 +105,10 @@ InProcessResult RunInProcess(const std::string& folder, const Bytes& midi, const
   return result;
 }
 
-CliResult RunCli(const std::string& folder, const std::string& args, const std::string& prefix) {
+CliResult RunCli(const std::string& folder, const std::string& args, const std::string& prefix,
+                 const std::string& cli) {
   const std::string out = folder + "/cli.stdout", err = folder + "/cli.stderr";
-  const std::string command = "cd '" + folder + "' && " + prefix + " '" + TONVERT_CLI + "' " + args + " >'" + out +
+  const std::string command = "cd '" + folder + "' && " + prefix + " '" + cli + "' " + args + " >'" + out +
                               "' 2>'" + err + "' </dev/null";
   CliResult result;
   result.status = RunCommand(command);

@@ -62,8 +62,10 @@ struct CliResult {
 };
 
 // tonvert-cli ARGS in the folder; `prefix` goes before the command (ulimit,
-// setpriv). Standard output and error are captured.
-CliResult RunCli(const std::string& folder, const std::string& args, const std::string& prefix = "");
+// setpriv), `cli` is the program (another copy of it, say). Standard output and
+// error are captured.
+CliResult RunCli(const std::string& folder, const std::string& args, const std::string& prefix = "",
+                 const std::string& cli = TONVERT_CLI);
 
 // "" when the document holds every invariant, else why not.
 std::string DocumentProblem(const std::string& document, int rowsPerPattern = 64);

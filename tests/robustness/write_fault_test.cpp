@@ -37,8 +37,20 @@ class WriteFault : public ::testing::Test {
     chmod(dir.path().c_str(), 0755);
   }
 
-  CliResult Convert(const std::string& output, const std::string& prefix = "", const std::string& more = "") {
-    return RunCli(dir.path(), "-q -i instruments.ini -d drums.ini " + more + " -o '" + output + "' song.mid", prefix);
+  CliResult Convert(const std::string& output, const std::string& prefix = "", const std::string& more = "",
+                    const std::string& cli = TONVERT_CLI) {
+    return RunCli(dir.path(), "-q -i instruments.ini -d drums.ini " + more + " -o '" + output + "' song.mid", prefix,
+                  cli);
+  }
+
+  // The ordinary user may not reach the build folder (a checkout under /root,
+  // say): a copy of the program in a folder anyone may read stands in for it.
+  std::string ReachableCli() {
+    const std::string copy = bin / "tonvert-cli";
+    WriteFile(copy, ReadFile(TONVERT_CLI));
+    EXPECT_EQ(chmod(copy.c_str(), 0755), 0);
+    EXPECT_EQ(chmod(bin.path().c_str(), 0755), 0);
+    return copy;
   }
 
   // A folder with a precious file in it that the ordinary user may not write.
@@ -59,7 +71,7 @@ class WriteFault : public ::testing::Test {
     EXPECT_FALSE(FileExists(folder + "/probe"));
   }
 
-  ScratchDir dir;
+  ScratchDir dir, bin;
   const std::vector<std::string> before{"drums.ini", "instruments.ini", "song.mid"};
 };
 
@@ -81,7 +93,7 @@ TEST_F(WriteFault, APathUnderARegularFile) {
 TEST_F(WriteFault, AFolderTheUserMayNotWrite) {
   const std::string locked = LockedFolder();
   ExpectUnwritable(locked);
-  const CliResult r = Convert(locked + "/out.txt", AsOrdinaryUser());
+  const CliResult r = Convert(locked + "/out.txt", AsOrdinaryUser(), "", ReachableCli());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, kCannotWrite);
   EXPECT_EQ(FolderEntries(locked), std::vector<std::string>{"precious.txt"});
@@ -96,7 +108,7 @@ TEST_F(WriteFault, AnExistingTargetInAFolderTheUserMayNotWrite) {
     ASSERT_EQ(chown(target.c_str(), kNobody, kNobody), 0);
   }
   ExpectUnwritable(locked);
-  const CliResult r = Convert(target, AsOrdinaryUser());
+  const CliResult r = Convert(target, AsOrdinaryUser(), "", ReachableCli());
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, kCannotWrite);
   EXPECT_EQ(ReadFile(target), "keep me\n");
