@@ -30,4 +30,15 @@ class ReadableFile {
   uint64_t size_;
 };
 
+// The folder part of a path ("." for a bare name, "/" for a name at the root).
+std::string FolderOf(const std::string& path);
+
+#ifndef _WIN32
+// Writes everything or reports false (a full disk, a closed pipe).
+bool WriteAll(int fd, const std::string& text);
+// Follows symbolic links to the path finally meant, also when the last link
+// points to a file not yet made; false on a loop or an unreadable link.
+bool ResolveSymlinks(std::string& path);
+#endif
+
 }  // namespace tonvert

@@ -1,5 +1,7 @@
 #include "convert/output_file.h"
 
+#include "common/file_io.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -24,38 +26,6 @@ namespace tonvert {
 #ifndef _WIN32
 
 namespace {
-
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// Follows symbolic links to the path that is finally written; false on a loop.
-bool ResolveLinks(std::string& path) {
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
-    std::string target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
-    const ssize_t n = readlink(path.c_str(), target.data(), target.size());
-    if (n <= 0 || static_cast<size_t>(n) >= target.size()) return false;
-    target.resize(static_cast<size_t>(n));
-    path = target[0] == '/' ? target : FolderOf(path) + "/" + target;
-  }
-  return false;
-}
 
 mode_t NewFileMode() {
   const mode_t mask = umask(0);
@@ -82,7 +52,7 @@ bool WriteOutputFile(const std::string& requested, const std::string& document,
                      const std::string& inputPath) {
   if (requested.empty()) return false;
   std::string path = requested;
-  if (!ResolveLinks(path)) return false;
+  if (!ResolveSymlinks(path)) return false;
 
   struct stat existing;
   const bool exists = stat(path.c_str(), &existing) == 0;

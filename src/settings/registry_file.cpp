@@ -1,5 +1,7 @@
 #include "settings/registry_file.h"
 
+#include "common/file_io.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,14 +14,6 @@ namespace tonvert {
 
 namespace {
 
-// The folder of a file path ("." for a bare name).
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 // Like mkdir -p; new folders are private to the user, as config folders should be.
 bool MakeFolders(const std::string& folder) {
   for (size_t end = 1; end <= folder.size(); ++end) {
@@ -29,28 +23,6 @@ bool MakeFolders(const std::string& folder) {
   }
   struct stat info;
   return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool WriteAll(int fd, const std::string& content) {
-  size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-// A symbolic link (a managed dotfile, say) is kept: the file it points at is replaced.
-std::string ResolveLink(const std::string& path) {
-  struct stat info;
-  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-  char* resolved = realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) return path;
-  std::string target = resolved;
-  std::free(resolved);
-  return target;
 }
 
 }  // namespace
@@ -68,8 +40,15 @@ std::string SettingsFilePathFromEnvironment() {
 
 RegistryFile::Loaded RegistryFile::Load(RegistryDocument& document) const {
   if (path_.empty()) return Loaded::kFailed;
-  const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO put in the file's place must not hang the window.
+  const int fd = open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? Loaded::kNoFile : Loaded::kFailed;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    // A folder, a FIFO or a device is not ours to read or to replace.
+    close(fd);
+    return Loaded::kFailed;
+  }
   std::string content;
   char buffer[65536];
   for (;;) {
@@ -88,7 +67,9 @@ RegistryFile::Loaded RegistryFile::Load(RegistryDocument& document) const {
 }
 
 bool RegistryFile::Store(const RegistryDocument& document, bool createFolders) const {
-  const std::string target = ResolveLink(path_);
+  // A symbolic link (a managed dotfile, say) is kept: the file it points at is replaced.
+  std::string target = path_;
+  if (!ResolveSymlinks(target)) return false;
   const std::string folder = FolderOf(target);
   if (createFolders && !MakeFolders(folder)) return false;
   // The new text goes to a temporary file beside the old one and is renamed over
