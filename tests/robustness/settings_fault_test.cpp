@@ -171,10 +171,8 @@ namespace tonvert::test {
 namespace {
 
 // A settings file linked to a null device (a common way to keep no settings)
-// must not turn the device into a regular file. Disabled until the store
-// refuses to replace what is not a regular file: today it renames its new file
-// over the device (as root, over /dev/null itself).
-TEST(SettingsFault, DISABLED_ALinkToADeviceKeepsTheDevice) {
+// must not turn the device into a regular file (as root, /dev/null itself).
+TEST(SettingsFault, ALinkToADeviceKeepsTheDevice) {
   TempDir dir;  // not tmpfs: device nodes there may not be opened
   const std::string node = dir / "null";
   ASSERT_EQ(geteuid(), 0u) << "making a device node needs root";
@@ -209,10 +207,9 @@ bool FinishesInTime(const std::function<bool()>& check, unsigned seconds) {
 }
 
 // A settings path that is a FIFO or leads to an endless device must not hang
-// the start-up: such a file is no settings file. Disabled until the store only
-// reads regular files: today the FIFO blocks the open for good and /dev/zero is
-// read until memory runs out.
-TEST(SettingsFault, DISABLED_AFifoOrAnEndlessDeviceDoesNotHang) {
+// the start-up: such a file is no settings file (a FIFO would block the open
+// for good, /dev/zero be read until memory runs out).
+TEST(SettingsFault, AFifoOrAnEndlessDeviceDoesNotHang) {
   ScratchDir dir;
   ASSERT_EQ(mkfifo((dir / "fifo.reg").c_str(), 0644), 0);
   ASSERT_EQ(symlink("/dev/zero", (dir / "zero.reg").c_str()), 0);
@@ -235,9 +232,8 @@ TEST(SettingsFault, DISABLED_AFifoOrAnEndlessDeviceDoesNotHang) {
 namespace tonvert::test {
 namespace {
 
-// A managed dotfile whose target does not exist yet stays a link. Disabled
-// until the store follows such a link: today the new file replaces the link.
-TEST(SettingsFault, DISABLED_ALinkToAFileNotYetMadeStaysALink) {
+// A managed dotfile whose target does not exist yet stays a link.
+TEST(SettingsFault, ALinkToAFileNotYetMadeStaysALink) {
   ScratchDir dir;
   ASSERT_EQ(symlink((dir / "real.reg").c_str(), (dir / "tonvert.reg").c_str()), 0);
   RegistryFile registry(dir / "tonvert.reg");
