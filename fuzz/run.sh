@@ -51,7 +51,9 @@ status=0
 for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
-  log="$build/logs/$target.log"
+  # One log per run: runs of the same target may overlap (a long run while
+  # the test command runs its short ones).
+  log="$build/logs/$target-$(date +%Y%m%d-%H%M%S)-$$.log"
   echo "== $target for ${seconds}s (log: $log)"
   # Leaks are checked at every input's end; an input taking more than 20 s is a hang.
   if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -66,10 +68,10 @@ for target in "${targets[@]}"; do
   fi
   # The figures: executions, coverage and time, from libFuzzer's last lines.
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  last=$(grep -E '^#[0-9]+' "$log" | tail -n 1)
+  last=$(grep -aE '^#[0-9]+' "$log" | tail -n 1)
   cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
   ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
-  done_line=$(grep -E '^Done [0-9]+ runs in' "$log" | tail -n 1 || true)
+  done_line=$(grep -aE '^Done [0-9]+ runs in' "$log" | tail -n 1 || true)
   echo "$target: ${runs:-?} executions, cov ${cov:-?}, ft ${ft:-?}; ${done_line:-no Done line}"
 done
 exit $status
