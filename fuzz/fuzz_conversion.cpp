@@ -4,9 +4,12 @@
 // define every program (five macros each, so macro numbering goes per type) and
 // the drums. A written document must keep the invariants of CheckDocument; a
 // stopped run must have said why.
+#include <dirent.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -100,6 +103,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Reused from run to run, as the window reuses it: every run starts afresh.
   static AppState* const state = new AppState();
   const RunOutcome outcome = RunConversion(*state, ui, options);
+
+  // Written or not, the run leaves no temporary file beside the output.
+  if (DIR* folder = opendir(ScratchFolder().c_str())) {
+    while (const dirent* entry = readdir(folder))
+      if (std::strncmp(entry->d_name, ".tonvert", 8) == 0) Fail(std::string("left behind: ") + entry->d_name);
+    closedir(folder);
+  }
 
   int stops = 0;
   for (const Message& m : ui.messages) {
