@@ -18,8 +18,7 @@ void AppendSegment(std::string& out, const ChannelCell& cell, int trackerChannel
   const std::string note = NoteText(cell, drums);
   out += note.empty() ? "..." : note;
   out += ' ';
-  if (cell.instrument == ChannelCell::kNone || cell.kind == ChannelCell::Empty ||
-      cell.kind == ChannelCell::NoteOff) {
+  if (cell.instrument == ChannelCell::kNone) {
     out += ".. ";
   } else {
     out += HexByte(cell.instrument);
