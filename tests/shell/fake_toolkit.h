@@ -3,6 +3,8 @@
 // the loop waits (one action) or a status step runs (every pending action).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <map>
@@ -11,95 +13,123 @@
 
 #include "settings/settings.h"
 #include "shell/toolkit.h"
+#include "shell/window_layout.h"
 
 namespace tonvert::test {
-
-using Log = std::vector<std::string>;
 
 class FakeToolkit : public Toolkit {
  public:
   struct Control {
     ControlSpec created;  // as the shell created it, text kept current
-    bool checked = false;
-    bool enabled = true;
+    bool checked = false, enabled = true;
   };
 
-  explicit FakeToolkit(Log* log = nullptr) : log_(log) {}
-
-  bool OpenWindow(const std::string& title, int width, int height,
-                  AppEventQueue& events) override;
-  void CreateControl(const ControlSpec& control) override;
+  bool OpenWindow(const std::string& windowTitle, int, int, AppEventQueue& events) override {
+    title = windowTitle;
+    events_ = &events;
+    return true;
+  }
+  void CreateControl(const ControlSpec& control) override {
+    EXPECT_EQ(controls.count(control.number), 0u) << "number used twice: " << control.number;
+    controls[control.number].created = control;
+    if (control.kind == ControlKind::CheckBox) boxes.push_back(control.number);
+  }
   void ShowWindow() override {}
   void CloseWindow() override { windowClosed = true; }
   std::string Text(int control) override { return At(control).created.text; }
-  void SetText(int control, const std::string& text) override;
+  void SetText(int control, const std::string& text) override { At(control).created.text = text; }
   bool IsChecked(int control) override { return At(control).checked; }
   void SetChecked(int control, bool checked) override { At(control).checked = checked; }
   void EnableControl(int control, bool enabled) override { At(control).enabled = enabled; }
-  void WaitForEvents() override;
-  void HandlePendingEvents() override;
+  void WaitForEvents() override {
+    auto& queue = input.empty() ? idleInput : input;
+    if (queue.empty()) {  // a real toolkit would wait forever: end the loop instead
+      ADD_FAILURE() << "the event loop waits, but no input is left";
+      return PressCloseBox();
+    }
+    auto action = std::move(queue.front());
+    queue.pop_front();
+    action();
+  }
+  void HandlePendingEvents() override {
+    ++statusSteps;
+    while (!input.empty()) WaitForEvents();
+  }
   void ShowMessage(const Message& message) override { messages.push_back(message); }
-  std::string RequestOpenFile(const FileRequest& r) override { return Answer(openRequests, r); }
-  std::string RequestSaveFile(const FileRequest& r) override { return Answer(saveRequests, r); }
+  std::string RequestOpenFile(const FileRequest& r) override { return Request("open", r); }
+  std::string RequestSaveFile(const FileRequest& r) override { return Request("save", r); }
   void PutOnClipboard(const std::string& text) override { clipboard = text; }
-  void ShowReport(const std::string& text, double seconds) override;
+  void ShowReport(const std::string& text, double seconds) override {
+    reports.push_back(text + " for " + std::to_string(seconds) + " s");
+  }
 
   // User input. Press acts at once: a check box toggles, a disabled control
-  // ignores it. Click, Type and RequestClose queue it as pending input; WhenIdle
+  // ignores it. Click and RequestClose queue it as pending input; WhenIdle
   // queues input that only the loop's wait reaches, after all other input.
-  void Press(int control);
+  void Press(int control) {
+    if (!At(control).enabled) return;
+    if (At(control).created.kind == ControlKind::CheckBox) At(control).checked ^= true;
+    events_->Post({AppEvent::Kind::Control, control});
+  }
   void PressCloseBox() { events_->Post({AppEvent::Kind::Close, 0}); }
   void Click(int control) { Later([this, control] { Press(control); }); }
-  void Type(int control, const std::string& text);
   void RequestClose() { Later([this] { PressCloseBox(); }); }
   void Later(std::function<void()> action) { input.push_back(std::move(action)); }
   void WhenIdle(std::function<void()> action) { idleInput.push_back(std::move(action)); }
 
-  Control& At(int control);
-  Control& Box(int trackerChannel, int midiChannel);
-  std::string CheckedText();  // the 112 boxes as "0"/"1", column by column
+  Control& At(int control) {
+    if (controls.count(control) == 0) ADD_FAILURE() << "no control " << control;
+    return controls[control];
+  }
+  // The mapper boxes as "0"/"1" in creation order (column by column).
+  std::string CheckedText() {
+    std::string text;
+    for (int box : boxes) text += At(box).checked ? '1' : '0';
+    return text;
+  }
 
   std::string title;
-  int width = 0, height = 0;
-  bool openFails = false, windowClosed = false;
+  bool windowClosed = false;
   std::map<int, Control> controls;
+  std::vector<int> boxes;
   std::deque<std::function<void()>> input, idleInput;
   int statusSteps = 0;
-  std::vector<std::string> statusTexts;
-  std::vector<bool> goEnabledAtStatus;
-  std::function<void(const std::string&)> onStatusText;  // input arriving mid-run
   std::vector<Message> messages;
-  std::vector<FileRequest> openRequests, saveRequests;
-  std::string answer;  // what the next requester returns; "" cancels
+  std::vector<std::string> requests;  // "open|save title|folder|name|filter|description=pattern..."
+  std::string answer;                 // what the next requester returns; "" cancels
   std::string clipboard;
   std::vector<std::string> reports;
-  double reportSeconds = 0;
 
  private:
-  std::string Answer(std::vector<FileRequest>& requests, const FileRequest& r) {
-    requests.push_back(r);
+  std::string Request(const std::string& kind, const FileRequest& r) {
+    std::string text = kind + " " + r.title + "|" + r.folder + "|" + r.name + "|" + std::to_string(r.selectedFilter);
+    for (const FileFilter& f : r.filters) text += "|" + f.description + "=" + f.pattern;
+    requests.push_back(text);
     return answer;
   }
-  Log* log_;
   AppEventQueue* events_ = nullptr;
 };
 
-// The settings key in memory; reads and writes go to the shared log, so a test
-// sees them in order with the window's steps.
+// The settings key in memory, every write recorded in order.
 class FakeRegistry : public Registry {
  public:
-  explicit FakeRegistry(Log* log = nullptr) : log_(log) {}
-  bool CreateRegistryKey(const std::string& path) override;
-  std::string ReadRegistryValue(const std::string& path, const std::string& name) override;
-  bool WriteRegistryValue(const std::string& path, const std::string& name,
-                          const std::string& text) override;
+  bool CreateRegistryKey(const std::string& path) override {
+    key = path;
+    return true;
+  }
+  std::string ReadRegistryValue(const std::string& path, const std::string& name) override {
+    return path == key && values.count(name) ? values[name] : std::string();
+  }
+  bool WriteRegistryValue(const std::string& path, const std::string& name, const std::string& text) override {
+    if (path != key) return false;
+    values[name] = text;
+    writes.emplace_back(name, text);
+    return true;
+  }
 
   std::string key;
   std::map<std::string, std::string> values;
   std::vector<std::pair<std::string, std::string>> writes;
-
- private:
-  Log* log_;
 };
 
 }  // namespace tonvert::test

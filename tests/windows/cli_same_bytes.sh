@@ -1,63 +1,36 @@
 #!/usr/bin/env bash
-# tonvert-cli.exe under wine writes the same bytes as the Linux tonvert-cli: the
-# real songs and the example song, with the library's definitions, with the
-# defaults and with other rows, ticks and mapper; once through standard output.
+# tonvert-cli.exe under wine writes the same bytes as the Linux tonvert-cli (the
+# real songs and the example, with the library, three option sets, standard
+# output), and without -o beside the MIDI file, in a folder named with "\" too.
 #   cli_same_bytes.sh WINE.SH PREFIX TONVERT-CLI.EXE LINUX-TONVERT-CLI MIDI-FOLDER SOURCE-FOLDER
 set -euo pipefail
 wine_sh=$1 prefix=$2 exe=$3 linux=$4 midi=$5 source=$6
-
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 cp "$source/library/instruments.ini" "$source/library/drums.ini" .
-
-songs=("$midi"/*.mid* "$source/examples/song.mid")
+windows() { bash "$wine_sh" run "$prefix" "$exe" "$@"; }
+differ=0
+same() {  # WHAT: linux.txt and windows.txt hold the same document
+  [ -s linux.txt ] && cmp -s linux.txt windows.txt && return
+  differ=$((differ + 1)) && echo "differs: $1" && cat windows.log
+  cmp linux.txt windows.txt || true
+}
 mapper=$(printf '1%.0s' {1..16})$(printf '0%.0s' {1..96})
-option_sets=("" "-r 32 -t auto" "-r \$30 -t 72 -m $mapper")
-
-compared=0 differ=0
-for song in "${songs[@]}"; do
+for song in "$midi"/*.mid* "$source/examples/song.mid"; do
   cp "$song" song.mid
-  for options in "${option_sets[@]}"; do
-    # shellcheck disable=SC2086  # the option sets are split on purpose
-    "$linux" -q $options -o linux.txt song.mid 2>linux.err || true
-    # shellcheck disable=SC2086
-    bash "$wine_sh" run "$prefix" "$exe" -q $options -o windows.txt song.mid >windows.log 2>&1 || true
-    if [ -s linux.txt ] && cmp -s linux.txt windows.txt; then
-      compared=$((compared + 1))
-    else
-      differ=$((differ + 1))
-      echo "differs: $(basename "$song") with options '$options'"
-      cat windows.log
-      cmp linux.txt windows.txt || true
-    fi
+  # shellcheck disable=SC2086  # the option sets are split on purpose
+  for options in "" "-r 32 -t auto" "-r \$30 -t 72 -m $mapper"; do
     rm -f linux.txt windows.txt
+    "$linux" -q $options -o linux.txt song.mid 2>/dev/null || true
+    windows -q $options -o windows.txt song.mid >windows.log 2>&1 || true
+    same "$(basename "$song") with options '$options'"
   done
 done
-
-# Standard output in binary mode: the CR LF of the document stay as they are.
-cp "${songs[0]}" song.mid
 "$linux" -q -o - song.mid >linux.txt
-bash "$wine_sh" run "$prefix" "$exe" -q -o - song.mid >windows.txt
-if cmp -s linux.txt windows.txt; then
-  compared=$((compared + 1))
-else
-  differ=$((differ + 1))
-  echo "differs: standard output of $(basename "${songs[0]}")"
-fi
-
-# Without -o the output goes beside the MIDI file, also when the folder is
-# named with backslashes.
-mkdir -p "dir.v2"
-cp "${songs[0]}" dir.v2/song
-bash "$wine_sh" run "$prefix" "$exe" -q 'dir.v2\song' >default.out 2>&1 || true
-if [ -s dir.v2/song.txt ] && [ ! -e dir.txt ]; then
-  compared=$((compared + 1))
-else
-  differ=$((differ + 1))
-  echo "without -o: no dir.v2/song.txt"
-  cat default.out
-fi
-
-echo "$compared checks agree, $differ differ"
-[ "$differ" -eq 0 ] && [ "$compared" -gt 0 ]
+windows -q -o - song.mid >windows.txt 2>windows.log
+same "standard output (binary mode keeps the document's CR LF)"
+mkdir dir.v2 && cp song.mid dir.v2/song
+windows -q 'dir.v2\song' >/dev/null 2>&1 || true
+[ -s dir.v2/song.txt ] && [ ! -e dir.txt ] || { differ=$((differ + 1)) && echo "without -o: no dir.v2/song.txt"; }
+[ "$differ" -eq 0 ] || { echo "$differ checks differ" >&2 && exit 1; }

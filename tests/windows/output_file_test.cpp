@@ -1,68 +1,53 @@
 // Writing the document on Windows: bytes as they are, the target replaced whole,
-// the same refusals as elsewhere, and names outside the ANSI code page.
+// Windows paths and names outside the ANSI code page, and the refusals.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "convert/output_file.h"
 #include "support/temp_dir.h"
 
-namespace tonvert {
+namespace tonvert::test {
 namespace {
-
-using test::ReadFile;
-using test::TempDir;
-using test::WriteFile;
 
 const std::string kDocument = "# FamiTracker text export 0.4.2\r\n\r\nTITLE \"\"\r\n";
 
-// Every name in the folder, so a left-over temporary file shows.
-std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder)))
-    names.push_back(entry.path().filename().u8string());
-  std::sort(names.begin(), names.end());
-  return names;
+// How many names the folder holds, so a left-over temporary file shows.
+size_t Entries(const std::string& folder) {
+  const std::filesystem::directory_iterator entries(std::filesystem::u8path(folder));
+  return std::distance(begin(entries), end(entries));
 }
 
-TEST(WindowsOutput, TheManifestMakesTheNarrowFunctionsUtf8) {
-  EXPECT_EQ(GetACP(), 65001u) << "the test program lacks its UTF-8 manifest";
+std::string Backslashed(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
 }
 
-TEST(WindowsOutput, WritesTheBytesUnchangedWithTheirCrLf) {
-  TempDir dir;
-  ASSERT_TRUE(WriteOutputFile(dir / "song.txt", kDocument, ""));
-  EXPECT_EQ(ReadFile(dir / "song.txt"), kDocument) << "text mode would write CR CR LF";
-  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"song.txt"});
-}
-
-TEST(WindowsOutput, ReplacesALongerFileWholeAndLeavesNoTemporaryFile) {
+TEST(WindowsOutput, WritesTheBytesAsTheyAreOverALongerFileInWindowsPathsAndNames) {
   TempDir dir;
   WriteFile(dir / "song.txt", std::string(100000, 'x'));
-  ASSERT_TRUE(WriteOutputFile(dir / "song.txt", kDocument, ""));
-  EXPECT_EQ(ReadFile(dir / "song.txt"), kDocument);
-  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"song.txt"});
-}
-
-TEST(WindowsOutput, BackslashesAndABareNameInTheCurrentFolderWork) {
-  TempDir dir;
-  std::string windowsPath = dir / "song.txt";
-  for (char& c : windowsPath)
-    if (c == '/') c = '\\';
-  ASSERT_TRUE(WriteOutputFile(windowsPath, kDocument, ""));
-  EXPECT_EQ(ReadFile(dir / "song.txt"), kDocument);
-
-  char previous[MAX_PATH];
-  ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
-  ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
+  ASSERT_TRUE(WriteOutputFile(Backslashed(dir / "song.txt"), kDocument, ""));
+  EXPECT_EQ(ReadFile(dir / "song.txt"), kDocument) << "text mode would write CR CR LF";
+  // A bare name goes to the current folder; the null device is written directly.
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(std::filesystem::u8path(dir.path()));
   const bool written = WriteOutputFile("bare.txt", kDocument, "");
-  SetCurrentDirectoryA(previous);
+  std::filesystem::current_path(previous);
   EXPECT_TRUE(written);
   EXPECT_EQ(ReadFile(dir / "bare.txt"), kDocument);
+  EXPECT_EQ(Entries(dir.path()), 2u);
+  EXPECT_TRUE(WriteOutputFile("NUL", kDocument, ""));
+  // With the manifest's UTF-8 code page a name outside the ANSI code page is
+  // created as is: the wide functions find the character, not its bytes.
+  EXPECT_EQ(GetACP(), 65001u) << "the test program lacks its UTF-8 manifest";
+  ASSERT_TRUE(WriteOutputFile(dir / "\xE6\x9B\xB2.txt", kDocument, ""));  // a Japanese name, in UTF-8
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(std::filesystem::u8path(dir / "\xE6\x9B\xB2.*").wstring().c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  FindClose(search);
+  EXPECT_EQ(std::wstring(found.cFileName), L"\x66F2.txt");
 }
 
 TEST(WindowsOutput, RefusesWhatCannotOrMustNotBeReplaced) {
@@ -71,41 +56,15 @@ TEST(WindowsOutput, RefusesWhatCannotOrMustNotBeReplaced) {
   WriteFile(dir / "locked.txt", "old");
   ASSERT_TRUE(SetFileAttributesA((dir / "locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
   std::filesystem::create_directory(dir / "folder.txt");
-  std::string inputOtherSpelling = dir / "SONG.MID";
-  for (char& c : inputOtherSpelling)
-    if (c == '/') c = '\\';
-
-  EXPECT_FALSE(WriteOutputFile("", kDocument, ""));
-  EXPECT_FALSE(WriteOutputFile(dir / "folder.txt", kDocument, ""));
-  EXPECT_FALSE(WriteOutputFile(dir / "missing/song.txt", kDocument, ""));
-  EXPECT_FALSE(WriteOutputFile(dir / "locked.txt", kDocument, ""));
-  EXPECT_FALSE(WriteOutputFile(dir / "song.mid", kDocument, inputOtherSpelling))
+  for (const std::string& target : {std::string(), dir / "folder.txt", dir / "missing/song.txt", dir / "locked.txt",
+                                    dir / "bad?name.txt"})
+    EXPECT_FALSE(WriteOutputFile(target, kDocument, "")) << target;
+  EXPECT_FALSE(WriteOutputFile(dir / "song.mid", kDocument, Backslashed(dir / "SONG.MID")))
       << "the MIDI file itself, named another way";
-  EXPECT_FALSE(WriteOutputFile(dir / "bad?name.txt", kDocument, ""));
-
-  EXPECT_EQ(ReadFile(dir / "song.mid"), "MThd");
-  EXPECT_EQ(ReadFile(dir / "locked.txt"), "old");
+  EXPECT_EQ(ReadFile(dir / "song.mid") + ReadFile(dir / "locked.txt"), "MThdold");
   SetFileAttributesA((dir / "locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"folder.txt", "locked.txt", "song.mid"}));
-}
-
-TEST(WindowsOutput, TheNullDeviceIsWrittenDirectly) {
-  EXPECT_TRUE(WriteOutputFile("NUL", kDocument, ""));
-}
-
-TEST(WindowsOutput, ANameOutsideTheAnsiCodePageIsCreatedAsIs) {
-  TempDir dir;
-  const std::string name = "\xE6\x9B\xB2.txt";  // a Japanese name, in UTF-8
-  ASSERT_TRUE(WriteOutputFile(dir / name, kDocument, ""));
-  // Looked up with the wide functions: the name is the character, not its bytes.
-  const std::wstring wide = std::filesystem::u8path(dir / name).wstring();
-  WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW(wide.c_str(), &found);
-  ASSERT_NE(search, INVALID_HANDLE_VALUE);
-  FindClose(search);
-  EXPECT_EQ(std::wstring(found.cFileName), L"\x66F2.txt");
-  EXPECT_EQ(ReadFile(dir / name), kDocument);
+  EXPECT_EQ(Entries(dir.path()), 3u);
 }
 
 }  // namespace
-}  // namespace tonvert
+}  // namespace tonvert::test

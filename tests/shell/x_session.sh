@@ -1,0 +1,64 @@
+# Sourced by the end-to-end tests of the window (Linux and wine): a scratch
+# folder, an X server of its own on a free display (no window manager), and
+# what a user does there with xdotool and xclip.
+work=$(mktemp -d)
+xvfb_pid="" app_pid="" window=""
+cleanup() {
+  kill $app_pid $xvfb_pid 2>/dev/null && wait $app_pid $xvfb_pid || true  # those still running
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+wait_for() {  # SECONDS COMMAND...: true once the command succeeds within that time
+  local tries=$(($1 * 10)) && shift
+  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+# start_x WIDTHxHEIGHT: Xvfb picks a free display; DISPLAY names it.
+start_x() {
+  Xvfb -displayfd 1 -screen 0 "$1x24" -nolisten tcp >"$work/display" 2>/dev/null </dev/null &
+  xvfb_pid=$!
+  wait_for 10 test -s "$work/display" || fail "Xvfb did not start (is the xvfb package installed?)"
+  export DISPLAY=":$(head -n1 "$work/display")"
+}
+find_window() {
+  window=$(xdotool search --all --onlyvisible --name '^Quenby Tonvert' 2>/dev/null | head -n1)
+  [ -n "$window" ]
+}
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1 && sleep 0.3; }  # client X Y
+clipboard() { xclip -selection clipboard -o 2>/dev/null; }
+clipboard_is() { [ "$(clipboard)" = "$1" ]; }
+app_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
+# The close request a window manager sends (WM_DELETE_WINDOW; xdotool cannot),
+# sent again while the window stays (a run's last status step may take it and
+# drop it); the program must then end with 0.
+close_window() {
+  for _ in 1 2 3; do
+    /usr/bin/python3 - "$window" <<'PYTHON' || true
+import sys
+from Xlib import X, display
+from Xlib.protocol import event
+d = display.Display()
+window = d.create_resource_object("window", int(sys.argv[1], 0))
+data = (32, [d.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])
+window.send_event(event.ClientMessage(window=window, client_type=d.intern_atom("WM_PROTOCOLS"), data=data))
+d.flush()
+PYTHON
+    wait_for 5 app_ended && break
+  done
+  app_ended || fail "the window did not close"
+  local status=0
+  wait "$app_pid" || status=$?
+  app_pid=""
+  [ "$status" -eq 0 ] || fail "the program ended with $status"
+}
+# check_settings IN OUT RPP TICKS: the five stored values, read with the
+# caller's `value NAME`; the mapper text is left in $mapper.
+check_settings() {
+  for name in in out rpp ticks; do
+    [ "$(value $name)" = "$1" ] || fail "$name: '$(value $name)', not '$1'"
+    shift
+  done
+  mapper=$(value mapper)
+  [ ${#mapper} -eq 112 ] && [ "${mapper:0:16}" = 1000010000100010 ] || fail "mapper: '$mapper'"
+}
