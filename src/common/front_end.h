@@ -19,10 +19,17 @@ struct Message {
   std::string title;
   std::string text;
   bool stopsRun = false;  // the run ends after this message, writing nothing
+  // The file and the cause ("song.mid: Permission denied"); the command line
+  // prints it after the text, the window's boxes keep their fixed texts.
+  std::string detail;
 };
 
 // The four text fields a run reads, each at the moment it needs it.
 enum class Field { MidiPath, Rows, Ticks, OutputPath };
+
+// The conversion's optional capabilities, all off unless the user turns them on;
+// each is read at the moment the run needs it, like the fields.
+enum class Option { TempoChanges, NearestRow, SpreadChords, Arpeggios };
 
 // The closing report of a completed run: the text the window shows, and the
 // warnings one by one for front ends that list them.
@@ -43,6 +50,7 @@ class FrontEnd {
   // trackerChannel 1-7, midiChannel 0-15; anything else answers false.
   virtual bool IsChannelMapped(int trackerChannel, int midiChannel) = 0;
   virtual std::string FieldText(Field field) = 0;
+  virtual bool IsOptionOn(Option) { return false; }
   virtual void PutOnClipboard(const std::string& text) = 0;
   // Only called when the run collected warnings.
   virtual void ShowReport(const RunReport& report) = 0;
