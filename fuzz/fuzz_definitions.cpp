@@ -12,7 +12,8 @@
 #include "fuzz_support.h"
 #include "instruments/definitions.h"
 #include "instruments/ini_file.h"
-#include "instruments/macro_lines.h"
+#include "convert/document.h"
+#include "instruments/instrument_set.h"
 
 namespace tonvert::fuzz {
 namespace {
@@ -47,6 +48,15 @@ void CheckLines(const std::string& text, const char* what) {
 }
 
 // Macro numbers 0-127 and unique within their type; instruments 0-63.
+struct JoinedLines {
+  std::string macroText, instrumentText;
+};
+
+std::string Between(const std::string& text, const std::string& from, const std::string& to) {
+  const size_t start = text.find(from) + from.size();
+  return text.substr(start, text.find(to, start) - start);
+}
+
 void CheckJoined(const JoinedLines& joined) {
   CheckLines(joined.macroText, "macros");
   CheckLines(joined.instrumentText, "instruments");
@@ -85,33 +95,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Both definition files read the same bytes from a file, as a run reads them.
   const std::string path = WriteScratchFile("definitions.ini", data, size);
-  static InstrumentDefTable instruments;
-  static DrumDefTable drums;
-  ReadInstrumentDefinitions(path, instruments);
 
-  // A song that uses every program and the General MIDI drum keys; the drum
+  // A song that uses every few programs and the General MIDI drum keys; the drum
   // numbering starts after the programs, as in a run.
-  static MidiState midi;  // only its two lists are used
-  midi.ProgramList.clear();
-  midi.DrumKeyList.clear();
-  for (int32_t p = 0; p < 128; p += 1 + static_cast<int32_t>(size % 5)) midi.ProgramList.push_back(p);
-  const int32_t drumBase = static_cast<int32_t>(midi.ProgramList.size()) - 1;
-  for (int32_t note = 27; note <= 87; ++note) midi.DrumKeyList.push_back(note);
-  ReadDrumDefinitions(path, drumBase, midi.DrumKeyList, drums);
+  Song song;
+  for (int32_t p = 0; p < 128; p += 1 + static_cast<int32_t>(size % 5)) song.programs.push_back(p);
+  const int32_t drumBase = static_cast<int32_t>(song.programs.size()) - 1;
+  for (int32_t key = 27; key <= 87; ++key) song.notes.push_back(Note{0, 1, 1, key, 100, kDrumChannel});
+  const InstrumentSet set = BuildInstrumentSet(song, ReadInstrumentDefinitions(path), ReadDrumDefinitions(path));
 
-  for (int32_t note = 0; note < 128; ++note) {
-    const int32_t number = drums[static_cast<size_t>(note)].instrument;
-    const bool used = note >= 27 && note <= 87;
+  for (int32_t key = 0; key < 128; ++key) {
+    const int32_t number = set.drums[static_cast<size_t>(key)].instrument;
+    const bool used = key >= 27 && key <= 87;
     if (number != 0 && (!used || number <= drumBase)) Fail("drum numbered outside the song's range");
   }
 
   RecordingFrontEnd ui;
-  std::vector<std::string> warnings;
-  InstrumentRun run;
-  EmitProgramInstruments(run, midi, instruments, warnings, ui);
-  EmitDrumInstruments(run, midi, drums, warnings, ui);
-  CheckJoined(JoinLines(run, ui));
-  for (const std::string& w : warnings)
+  const std::string doc = WriteDocument(set, PatternGrid(0, 1), 120, ui);
+  CheckJoined({Between(doc, "# Macros\r\n", "\r\n\r\n# DPCM"), Between(doc, "# Instruments\r\n", "\r\n\r\n# Tracks")});
+  for (const std::string& w : set.warnings)
     if (HasLineEnd(w)) Fail("warning with a line end");
   return 0;
 }

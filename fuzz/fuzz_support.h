@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/front_end.h"
-#include "shell/channel_mapper.h"
+#include "convert/channel_map.h"
 
 namespace tonvert::fuzz {
 
@@ -26,7 +26,7 @@ std::string ReadWholeFile(const std::string& path);
 
 class RecordingFrontEnd : public FrontEnd {
  public:
-  void SetStatus(const std::string&) override {}
+  void Step(Stage, int64_t) override {}
   void ShowMessage(const Message& message) override { messages.push_back(message); }
   bool IsChannelMapped(int trackerChannel, int midiChannel) override {
     return tonvert::IsChannelMapped(mapper, trackerChannel, midiChannel);
@@ -36,7 +36,7 @@ class RecordingFrontEnd : public FrontEnd {
   void ShowReport(const RunReport& report) override { reports.push_back(report); }
 
   std::string midiPath, rows = "64", ticks = "36", outputPath;
-  MapperModel mapper;
+  AssignmentTable mapper;
   std::vector<Message> messages;
   std::string clipboard;
   std::vector<RunReport> reports;

@@ -2,11 +2,11 @@
 
 namespace tonvert {
 
-void CliFrontEnd::SetStatus(const std::string& text) {
+void CliFrontEnd::Step(Stage stage, int64_t index) {
   if (quiet_) return;
   // One line for the placement stage, not 1,600.
-  if (text.rfind("Note #", 0) == 0 && text != "Note #0") return;
-  std::fprintf(stderr, "%s\n", text.c_str());
+  if (stage == Stage::Note && index != 0) return;
+  std::fprintf(stderr, "%s\n", StatusText(stage, index).c_str());
 }
 
 void CliFrontEnd::ShowMessage(const Message& message) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/front_end.h"
-#include "shell/channel_mapper.h"
+#include "convert/channel_map.h"
 
 namespace tonvert {
 
@@ -20,19 +20,19 @@ class CliFrontEnd : public FrontEnd {
         output_(std::move(output)),
         quiet_(quiet) {}
 
-  void SetStatus(const std::string& text) override;
+  void Step(Stage stage, int64_t index) override;
   void ShowMessage(const Message& message) override;
   bool IsChannelMapped(int trackerChannel, int midiChannel) override;
   std::string FieldText(Field field) override;
   void PutOnClipboard(const std::string&) override {}  // the path is printed instead
   void ShowReport(const RunReport& report) override;
 
-  MapperModel& mapper() { return mapper_; }
+  AssignmentTable& mapper() { return mapper_; }
 
  private:
   std::string midiPath_, rows_, ticks_, output_;
   bool quiet_;
-  MapperModel mapper_;
+  AssignmentTable mapper_;
 };
 
 }  // namespace tonvert

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "cli/cli_front_end.h"
+#include "common/version.h"
 #include "common/file_io.h"
 #include "convert/conversion.h"
 
@@ -86,7 +87,7 @@ int main(int argc, char* argv[]) {
       case 'd': drums = optarg; hasDrums = true; break;
       case 'q': quiet = true; break;
       case 'h': std::fputs(kHelp, stdout); return 0;
-      case kVersion: std::puts("tonvert-cli 0.1.124.1"); return 0;
+      case kVersion: std::puts("tonvert-cli " TONVERT_VERSION); return 0;
       case ':': {
         const std::string problem = "option needs a value: " + std::string(argv[optind - 1]);
         return Usage(problem.c_str());
@@ -119,8 +120,7 @@ int main(int argc, char* argv[]) {
 
   tonvert::CliFrontEnd frontEnd(midiPath, rows, ticks, output, quiet);
   if (hasMapper) tonvert::ApplyMapperText(frontEnd.mapper(), mapper);
-  tonvert::AppState state;
-  const tonvert::RunOutcome outcome = tonvert::RunConversion(state, frontEnd, options);
+  const tonvert::RunOutcome outcome = tonvert::RunConversion(frontEnd, options);
   if (outcome != tonvert::RunOutcome::Written) return 1;
   if (output != "-") std::printf("%s\n", output.c_str());
   return 0;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/progress.h"
+
 namespace tonvert {
 
 enum class MessageKind {
@@ -38,17 +40,19 @@ struct RunReport {
   std::vector<std::string> warnings;
 };
 
-class FrontEnd {
+// The live question a run asks for every note, so that a box clicked during a
+// run counts for the notes placed after it.
+class ChannelRouting {
  public:
-  virtual ~FrontEnd() = default;
-
-  // Shows the stage of a run; the window also lets pending input through here.
-  virtual void SetStatus(const std::string& text) = 0;
-  // Modal message; returns when the user has seen it.
-  virtual void ShowMessage(const Message& message) = 0;
-  // Asked at the moment each note is placed, so a box clicked during a run counts.
+  virtual ~ChannelRouting() = default;
   // trackerChannel 1-7, midiChannel 0-15; anything else answers false.
   virtual bool IsChannelMapped(int trackerChannel, int midiChannel) = 0;
+};
+
+class FrontEnd : public Progress, public ChannelRouting {
+ public:
+  // Modal message; returns when the user has seen it.
+  virtual void ShowMessage(const Message& message) = 0;
   virtual std::string FieldText(Field field) = 0;
   virtual bool IsOptionOn(Option) { return false; }
   virtual void PutOnClipboard(const std::string& text) = 0;

@@ -2,8 +2,6 @@
 
 namespace tonvert {
 
-namespace {
-
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -11,11 +9,9 @@ int HexDigitValue(char c) {
   return -1;
 }
 
-}  // namespace
-
 int32_t TextToNumber(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
@@ -66,7 +62,6 @@ std::string HexByte(uint64_t n) {
 }
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string AsciiUpper(std::string_view text) {
   std::string out(text);
@@ -83,8 +78,8 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
 
 std::string_view TrimBlanksAndTabs(std::string_view text) {
   size_t b = 0, e = text.size();
-  while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
-  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
+  while (b < e && IsBlank(text[b])) ++b;
+  while (e > b && IsBlank(text[e - 1])) --e;
   return text.substr(b, e - b);
 }
 

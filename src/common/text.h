@@ -22,8 +22,12 @@ std::string DecimalForm(int64_t n);
 // cut to its first two (256 gives "10").
 std::string HexByte(uint64_t n);
 
+// The blanks of every text the user types or edits: space and tab.
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// 0-15 for a hexadecimal digit of either case, -1 for anything else.
+int HexDigitValue(char c);
+
 char AsciiUpper(char c);
-char AsciiLower(char c);
 std::string AsciiUpper(std::string_view text);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 

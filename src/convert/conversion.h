@@ -1,11 +1,14 @@
-// One conversion run: the MIDI file named in the window in, one FamiTracker text
-// export out, reported stage by stage through the front end.
+// One conversion run: the MIDI file named by the front end in, one FamiTracker
+// text export out. Its stages, each a function of the values before it:
+//   ReadMidiFile -> Song -> BuildInstrumentSet -> PlaceNotes -> WriteDocument -> output file
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "common/front_end.h"
-#include "convert/app_state.h"
+#include "convert/placement.h"
+#include "midi/midi_reader.h"
 
 namespace tonvert {
 
@@ -23,6 +26,14 @@ enum class RunOutcome {
   Stopped,   // a message stopped the run; nothing written
 };
 
-RunOutcome RunConversion(AppState& state, FrontEnd& frontEnd, const RunOptions& options = {});
+// The message a read of `path` leads to, if any: the reader itself shows nothing.
+std::optional<Message> ReadMessage(const ReadResult& read, const std::string& path);
+
+// The grid from the front end's ticks and rows fields, read in that order;
+// nothing (after its message) when they cannot make one.
+std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd);
+
+// Every run starts from a clean slate: nothing of an earlier run is kept.
+RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options = {});
 
 }  // namespace tonvert

@@ -1,26 +1,18 @@
-// The FamiTracker text export: a fixed template filled with the macros, the
-// instruments, the frame list and the patterns.
+// The FamiTracker text export, every line of it: the fixed template, the MACRO
+// and INST2A03 lines, the frame list and the patterns.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "common/front_end.h"
+#include "common/progress.h"
 #include "convert/placement.h"
-#include "instruments/definitions.h"
+#include "instruments/instrument_set.h"
 
 namespace tonvert {
 
 // Shown in the COPYRIGHT line and the window's title.
 extern const char* const kMakerAddress;
-
-struct PatternText {
-  std::string OrderText;
-  std::string PatternText;
-};
-
-// One ORDER line and one PATTERN block per frame; "Frame #f" for each.
-PatternText BuildPatternText(const PatternGrid& grid, const DrumDefTable& drums, FrontEnd& frontEnd);
 
 struct TrackTiming {
   int speed;
@@ -31,7 +23,12 @@ struct TrackTiming {
 // 32-255 are reached with another speed.
 TrackTiming TrackTimingFor(int32_t songBpm);
 
-std::string FillTemplate(const std::string& macroText, const std::string& instrumentText,
-                         const PatternText& patterns, int32_t rowsPerPattern, int32_t songBpm);
+// Reports "Frame #f" for each frame, then "Drums" for each drum key of the set
+// and "Macros and instruments", the stages of the document's making.
+std::string WriteDocument(const InstrumentSet& instruments, const PatternGrid& grid, int32_t songBpm,
+                          Progress& progress);
+
+// The name as it can stand between the quotes of an INST2A03 line.
+std::string EscapeInstrumentName(const std::string& name);
 
 }  // namespace tonvert

@@ -1,4 +1,5 @@
-// The two definition tables read from "instruments.ini" and "drums.ini".
+// The two definition files, "instruments.ini" and "drums.ini", parsed into
+// tables. Nothing here numbers instruments: that is the instrument set's job.
 #pragma once
 
 #include <array>
@@ -22,27 +23,28 @@ struct InstrumentDef {
 
 // One drum key of MIDI channel 10.
 struct DrumDef {
-  std::string name;  // name
-  std::string key;   // key: note text written unchanged into the drum's cells
-  int32_t instrument = 0;  // tracker instrument of this run; below 1 means none
-  std::string volume;      // m_volume
-  std::string arpeggio;    // m_arpeggio
-  std::string pitch;       // m_pitch
-  std::string hiPitch;     // m_hipitch
-  std::string duty;        // m_duty
+  std::string name;      // name
+  std::string key;       // key: the noise pitch text written into the drum's cells
+  std::string volume;    // m_volume
+  std::string arpeggio;  // m_arpeggio
+  std::string pitch;     // m_pitch
+  std::string hiPitch;   // m_hipitch
+  std::string duty;      // m_duty
 };
 
 using InstrumentDefTable = std::array<InstrumentDef, 128>;  // by program number
-using DrumDefTable = std::array<DrumDef, 128>;              // by note number
 
-// Both readers start from an empty table, so a group removed from a file since
-// the last run no longer counts. Groups whose number lies outside 0-127 are
-// skipped whole. A missing file leaves the table empty, silently.
-void ReadInstrumentDefinitions(const std::string& path, InstrumentDefTable& table);
+struct DrumDefs {
+  std::array<DrumDef, 128> byKey;  // by MIDI note number
+  // The key of every group in file order, a key given twice listed twice: the
+  // drums are numbered in this order.
+  std::vector<int32_t> groupKeys;
+};
 
-// Every group whose note is in drumKeyList gets drumBase + 1, + 2, ... in the
-// order of the groups in the file; the other groups get 0.
-void ReadDrumDefinitions(const std::string& path, int32_t drumBase,
-                         const std::vector<int32_t>& drumKeyList, DrumDefTable& table);
+// Groups whose number lies outside 0-127 are skipped whole; a later group for
+// the same number replaces every field of an earlier one. A missing file gives
+// empty tables, silently.
+InstrumentDefTable ReadInstrumentDefinitions(const std::string& path);
+DrumDefs ReadDrumDefinitions(const std::string& path);
 
 }  // namespace tonvert

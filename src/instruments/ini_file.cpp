@@ -11,7 +11,6 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Bytes after a lead byte, and the range the first of them must fall in; the
 // narrowed ranges exclude overlong forms, surrogates and code points past

@@ -1,106 +1,197 @@
 #include "midi/midi_reader.h"
 
+#include <algorithm>
 #include <array>
+#include <memory>
 
 #include "common/file_io.h"
-#include "common/text.h"
 #include "midi/byte_reader.h"
 
 namespace tonvert {
 
 namespace {
 
-constexpr const char* kErrorTitle = "Error";
-constexpr const char* kAbnormalEnd = "Abnormal EndOfFile encountered.";
+// What one event does to the song, known once all of its bytes are read.
+struct Event {
+  enum class Kind { Nothing, NoteOn, NoteOff, Program, Tempo, EndOfTrack };
+  Kind kind = Kind::Nothing;
+  int channel = 0;
+  int number = 0;    // the key of a note event, the program of a program change
+  int velocity = 0;  // note-on only
+  uint32_t microsecondsPerQuarter = 0;
+};
+
+// The event readers consume an event's bytes and say what it does; they never
+// change the song. Bytes past the end read as 0.
+
+Event ReadChannelEvent(ByteReader& in, uint8_t status) {
+  Event event;
+  event.channel = status & 0x0F;
+  switch (status & 0xF0) {
+    case 0x80:
+    case 0x90: {
+      const uint8_t key = in.Next();
+      const uint8_t velocity = in.Next();
+      if (key > 127) break;
+      // A note-on of velocity 0 is the usual shorthand for a note-off.
+      event.kind = (status & 0xF0) == 0x90 && velocity > 0 ? Event::Kind::NoteOn : Event::Kind::NoteOff;
+      event.number = key;
+      event.velocity = velocity;
+      break;
+    }
+    case 0xC0: {
+      const uint8_t program = in.Next();
+      if (program > 127) break;
+      event.kind = Event::Kind::Program;
+      event.number = program;
+      break;
+    }
+    case 0xD0:
+      in.Next();
+      break;
+    default:  // 0xA0, 0xB0, 0xE0
+      in.Next();
+      in.Next();
+      break;
+  }
+  return event;
+}
+
+Event ReadMetaEvent(ByteReader& in) {
+  Event event;
+  const uint8_t type = in.Next();
+  switch (type) {
+    case 0x00:  // sequence number: the short form has no number
+      if (in.Next() != 0) in.BigEndian(2);
+      break;
+    case 0x2F:
+      in.Next();
+      event.kind = Event::Kind::EndOfTrack;
+      break;
+    case 0x51: {
+      in.Next();  // the length byte does not change how much follows
+      const uint32_t tempo = in.BigEndian(3);
+      // A tempo of 0 has no meaning; the song keeps the tempo it had.
+      if (tempo != 0) {
+        event.kind = Event::Kind::Tempo;
+        event.microsecondsPerQuarter = tempo;
+      }
+      break;
+    }
+    // These have fixed lengths: their length byte is not trusted.
+    case 0x54:
+      in.Skip(1 + 5);
+      break;
+    case 0x58:
+      in.Skip(1 + 4);
+      break;
+    case 0x59:
+      in.Skip(1 + 2);
+      break;
+    default:
+      in.Skip(in.VarLen());
+      break;
+  }
+  return event;
+}
+
+Event ReadSystemEvent(ByteReader& in, uint8_t status) {
+  switch (status) {
+    case 0xF0:
+    case 0xF7:
+      in.Skip(in.VarLen());
+      break;
+    case 0xF1:
+    case 0xF3:
+      in.Next();
+      break;
+    case 0xF2:
+      in.Next();
+      in.Next();
+      break;
+    case 0xF6:
+    case 0xF8:
+    case 0xF9:
+    case 0xFA:
+    case 0xFB:
+    case 0xFC:
+    case 0xFE:
+      break;
+    case 0xFF:
+      return ReadMetaEvent(in);
+    default:  // 0xF4, 0xF5, 0xFD, and 0 before any channel status: skipped like sysex data
+      in.VarLen();
+      break;
+  }
+  return Event();
+}
 
 class Reader {
  public:
-  Reader(ByteReader& in, MidiState& state, FrontEnd& frontEnd)
-      : in_(in), state_(state), frontEnd_(frontEnd) {}
-
-  bool Read();
+  explicit Reader(ByteReader& in) : in_(in) {}
+  ReadResult Read();
 
  private:
   enum class TrackEnd { EndOfTrack, EndOfFile, TableFull };
 
-  void Reset();
   TrackEnd ReadTrack();
-  void StoreNote(int channel, int note, int velocity);
-  void CloseNote(int channel, int note);
+  bool Apply(const Event& event);  // false when the note table is full
+  void StoreNote(int channel, int key, int velocity);
+  void CloseNote(int channel, int key);
 
   ByteReader& in_;
-  MidiState& state_;
-  FrontEnd& frontEnd_;
-
-  int64_t runningTime_ = 0;  // MIDI ticks since the start of the current track
+  Song song_;
+  int64_t time_ = 0;  // MIDI ticks since the start of the current track
   uint8_t runningStatus_ = 0;
   std::array<int32_t, 16> programs_{};  // current program per MIDI channel
-  std::string trackName_;  // carried across tracks, like the programs
   uint32_t track_ = 0;
-  int32_t trackFirstNote_ = 0;  // first record stored in the current track
+  size_t trackFirstNote_ = 0;  // first note stored in the current track
 };
 
-bool Reader::Read() {
+ReadResult Reader::Read() {
+  ReadResult result;
   const std::string id = in_.Text(4);
   const uint32_t length = in_.BigEndian(4);
   if (id != "MThd" || length != 6) {
-    frontEnd_.ShowMessage({MessageKind::Plain, kErrorTitle,
-                           "Unknown format !! : " + id + " / " + DecimalForm(length), true});
-    return false;
+    result.outcome = ReadOutcome::UnknownFormat;
+    result.headerId = id;
+    result.headerLength = length;
+    return result;
   }
-  Reset();
   in_.BigEndian(2);  // format: 0, 1 and 2 are read alike
   uint32_t tracksLeft = in_.BigEndian(2);
-  state_.division = static_cast<int32_t>(in_.BigEndian(2));
+  song_.division = static_cast<int32_t>(in_.BigEndian(2));
   // Header fields cut by the end read as 0 without a message.
   in_.ClearPastEnd();
   in_.Seek(8 + length);
 
-  while (tracksLeft != 0) {
+  while (tracksLeft != 0 && result.outcome == ReadOutcome::Read) {
     const std::string chunkId = in_.Text(4);
     if (chunkId.empty()) {
-      frontEnd_.ShowMessage({MessageKind::Plain, kErrorTitle, kAbnormalEnd, false});
-      return true;
+      result.outcome = ReadOutcome::CutShort;
+      break;
     }
     const uint32_t chunkLength = in_.BigEndian(4);
     in_.ClearPastEnd();
     --tracksLeft;  // any chunk type uses up one announced track
     if (chunkId == "MTrk") {
       // The track ends at its End of Track event, not at its announced length.
-      switch (ReadTrack()) {
-        case TrackEnd::EndOfTrack:
-          break;
-        case TrackEnd::EndOfFile:
-          frontEnd_.ShowMessage({MessageKind::Plain, kErrorTitle, kAbnormalEnd, false});
-          return true;
-        case TrackEnd::TableFull:
-          return true;
-      }
+      const TrackEnd end = ReadTrack();
+      if (end == TrackEnd::EndOfFile) result.outcome = ReadOutcome::CutShort;
+      if (end == TrackEnd::TableFull) break;
     } else {
       const uint64_t next = in_.position() + chunkLength;
       if (next < in_.size()) in_.Seek(next);
     }
   }
-  return true;
-}
-
-void Reader::Reset() {
-  for (int32_t i = 0; i < state_.count; ++i) state_.NoteTable[i] = NoteEvent();
-  state_.count = 0;
-  state_.DrumKeyList.clear();
-  state_.ProgramList.clear();
-  state_.SongEnd = 0;
-  // A file without Set Tempo must not inherit the previous file's tempo.
-  state_.SongBpm = 0;
-  state_.division = 0;
-  state_.noteLimitReached = false;
-  state_.trackNames.assign(1, std::string());
+  result.song = std::move(song_);
+  return result;
 }
 
 Reader::TrackEnd Reader::ReadTrack() {
   // Every track counts from its own start: format-1 tracks run side by side.
-  runningTime_ = 0;
-  trackFirstNote_ = state_.count;
+  time_ = 0;
+  trackFirstNote_ = song_.notes.size();
   ++track_;
   for (;;) {
     const int64_t delta = in_.VarLen();
@@ -109,183 +200,90 @@ Reader::TrackEnd Reader::ReadTrack() {
       in_.Seek(in_.position() - 1);
       status = runningStatus_;
     }
-    const uint8_t newRunningStatus =
-        (status >= 0x80 && status != 0xF0 && status != 0xF7 && status != 0xFF) ? status
-                                                                                : runningStatus_;
-    // Each case reads all of its event's bytes before acting: an event cut by the
-    // end of the file has no effect at all.
-    const int channel = status & 0x0F;
-    switch (status >= 0xF0 ? status : status & 0xF0) {
-      case 0x80:
-      case 0x90: {
-        const uint8_t note = in_.Next();
-        const uint8_t velocity = in_.Next();
-        if (in_.pastEnd()) return TrackEnd::EndOfFile;
-        runningTime_ += delta;
-        if (note > 127) break;
-        if ((status & 0xF0) == 0x90 && velocity > 0) {
-          if (state_.count >= kMaxStoredNotes) {
-            state_.noteLimitReached = true;
-            return TrackEnd::TableFull;
-          }
-          StoreNote(channel, note, velocity);
-        } else {
-          CloseNote(channel, note);
-        }
-        break;
-      }
-      case 0xA0:
-      case 0xB0:
-      case 0xE0:
-        in_.Next();
-        in_.Next();
-        if (in_.pastEnd()) return TrackEnd::EndOfFile;
-        runningTime_ += delta;
-        break;
-      case 0xC0: {
-        const uint8_t program = in_.Next();
-        if (in_.pastEnd()) return TrackEnd::EndOfFile;
-        runningTime_ += delta;
-        if (program <= 127) programs_[channel] = program;
-        break;
-      }
-      case 0xD0:
-      case 0xF1:
-      case 0xF3:
-        in_.Next();
-        if (in_.pastEnd()) return TrackEnd::EndOfFile;
-        runningTime_ += delta;
-        break;
-      case 0xF2:
-        in_.Next();
-        in_.Next();
-        if (in_.pastEnd()) return TrackEnd::EndOfFile;
-        runningTime_ += delta;
-        break;
-      case 0xF0:
-      case 0xF7:
-        in_.Skip(in_.VarLen());
-        if (in_.pastEnd()) return TrackEnd::EndOfFile;
-        runningTime_ += delta;
-        break;
-      case 0xF6:
-      case 0xF8:
-      case 0xF9:
-      case 0xFA:
-      case 0xFB:
-      case 0xFC:
-      case 0xFE:
-        if (in_.pastEnd()) return TrackEnd::EndOfFile;
-        runningTime_ += delta;
-        break;
-      case 0xFF: {
-        const uint8_t type = in_.Next();
-        switch (type) {
-          case 0x00:
-            if (in_.Next() != 0) in_.BigEndian(2);
-            break;
-          case 0x2F:
-            in_.Next();
-            break;
-          case 0x51: {
-            in_.Next();  // the length byte does not change how much follows
-            const uint32_t tempo = in_.BigEndian(3);
-            if (in_.pastEnd()) return TrackEnd::EndOfFile;
-            // A tempo of 0 has no meaning; the song keeps the tempo it had.
-            if (tempo != 0) state_.SongBpm = static_cast<int32_t>(60000000u / tempo);
-            break;
-          }
-          case 0x54:
-            in_.Skip(1 + 5);
-            break;
-          case 0x58:
-            in_.Skip(1 + 4);
-            break;
-          case 0x59:
-            in_.Skip(1 + 2);
-            break;
-          case 0x03: {
-            std::string name = in_.Text(in_.VarLen());
-            if (in_.pastEnd()) return TrackEnd::EndOfFile;
-            // Only the name changes: the event's time counts like any other, so
-            // a name event in mid-track does not move later notes back to 0.
-            trackName_ = std::move(name);
-            break;
-          }
-          default:
-            in_.Skip(in_.VarLen());
-            break;
-        }
-        if (in_.pastEnd()) return TrackEnd::EndOfFile;
-        runningTime_ += delta;
-        if (type == 0x2F) {
-          runningStatus_ = newRunningStatus;
-          return TrackEnd::EndOfTrack;
-        }
-        break;
-      }
-      default:  // 0xF4, 0xF5, 0xFD, and 0 before any channel status
-        in_.VarLen();
-        if (in_.pastEnd()) return TrackEnd::EndOfFile;
-        runningTime_ += delta;
-        break;
-    }
-    runningStatus_ = newRunningStatus;
+    // Status 0 is a data byte met before any status: ReadSystemEvent skips it.
+    const Event event = status >= 0x80 && status < 0xF0 ? ReadChannelEvent(in_, status) : ReadSystemEvent(in_, status);
+    // The one rule of a cut file: an event cut by its end has no effect at all.
+    if (in_.pastEnd()) return TrackEnd::EndOfFile;
+    time_ += delta;
+    // Sysex, meta and system events neither set nor cancel the running status.
+    if (status >= 0x80 && status != 0xF0 && status != 0xF7 && status != 0xFF) runningStatus_ = status;
+    if (!Apply(event)) return TrackEnd::TableFull;
+    if (event.kind == Event::Kind::EndOfTrack) return TrackEnd::EndOfTrack;
   }
 }
 
-void Reader::StoreNote(int channel, int note, int velocity) {
-  NoteEvent& e = state_.NoteTable[state_.count];
-  e = NoteEvent();
-  e.start = 3 * runningTime_;
-  e.length = kOpenNoteLength;
-  e.note = note;
-  e.velocity = velocity;
-  e.channel = channel;
-  // Names are kept once per change, and only for stored notes, so a file full
-  // of name events costs no memory.
-  if (trackName_ != state_.trackNames.back()) state_.trackNames.push_back(trackName_);
-  e.trackName = static_cast<uint32_t>(state_.trackNames.size() - 1);
-  e.track = track_;
-  e.program = programs_[channel];
-  if (e.start > state_.SongEnd) state_.SongEnd = e.start;
-  bool known = false;
-  for (int32_t p : state_.ProgramList) known = known || p == e.program;
-  if (!known) state_.ProgramList.push_back(e.program);
-  ++state_.count;
+bool Reader::Apply(const Event& event) {
+  switch (event.kind) {
+    case Event::Kind::NoteOn:
+      if (song_.notes.size() >= static_cast<size_t>(kMaxStoredNotes)) {
+        song_.noteLimitReached = true;
+        return false;
+      }
+      StoreNote(event.channel, event.number, event.velocity);
+      break;
+    case Event::Kind::NoteOff:
+      CloseNote(event.channel, event.number);
+      break;
+    case Event::Kind::Program:
+      programs_[static_cast<size_t>(event.channel)] = event.number;
+      break;
+    case Event::Kind::Tempo:
+      song_.bpm = static_cast<int32_t>(60000000u / event.microsecondsPerQuarter);
+      break;
+    case Event::Kind::Nothing:
+    case Event::Kind::EndOfTrack:
+      break;
+  }
+  return true;
 }
 
-void Reader::CloseNote(int channel, int note) {
-  const int64_t t = 3 * runningTime_;
-  // The newest open note of this number on this channel in this track: a
-  // note-off never reaches into another channel or track, nor reopens a
-  // closed note, so repeated notes pair up first-in-last-out as they sound.
-  for (int32_t i = state_.count - 1; i >= trackFirstNote_; --i) {
-    NoteEvent& e = state_.NoteTable[i];
-    if (e.note != note || e.channel != channel || e.closed) continue;
-    e.end = t;
-    e.length = t - e.start;
-    e.closed = true;
-    if (t > state_.SongEnd) state_.SongEnd = t;
+void Reader::StoreNote(int channel, int key, int velocity) {
+  Note note;
+  note.start = 3 * time_;
+  note.length = kOpenNoteLength;
+  note.key = key;
+  note.velocity = velocity;
+  note.channel = channel;
+  note.track = track_;
+  note.program = programs_[static_cast<size_t>(channel)];
+  song_.end = std::max(song_.end, note.start);
+  if (std::find(song_.programs.begin(), song_.programs.end(), note.program) == song_.programs.end())
+    song_.programs.push_back(note.program);
+  song_.notes.push_back(note);
+}
+
+void Reader::CloseNote(int channel, int key) {
+  const int64_t t = 3 * time_;
+  // The newest open note of this key on this channel in this track: a note-off
+  // never reaches into another channel or track, nor reopens a closed note, so
+  // repeated notes pair up first-in-last-out as they sound.
+  for (size_t i = song_.notes.size(); i-- > trackFirstNote_;) {
+    Note& note = song_.notes[i];
+    if (note.key != key || note.channel != channel || note.closed) continue;
+    note.end = t;
+    note.length = t - note.start;
+    note.closed = true;
+    song_.end = std::max(song_.end, t);
     return;
   }
 }
 
 }  // namespace
 
-bool ReadMidiBytes(const uint8_t* data, size_t size, MidiState& state, FrontEnd& frontEnd) {
+ReadResult ReadMidiBytes(const uint8_t* data, size_t size) {
   ByteReader in(data, size);
-  return Reader(in, state, frontEnd).Read();
+  return Reader(in).Read();
 }
 
-bool ReadMidiFile(const std::string& path, MidiState& state, FrontEnd& frontEnd) {
+ReadResult ReadMidiFile(const std::string& path) {
   std::unique_ptr<ReadableFile> file = ReadableFile::OpenRegular(path);
   if (!file) {
-    frontEnd.ShowMessage({MessageKind::Error, kErrorTitle, "Bad file", true});
-    return false;
+    ReadResult result;
+    result.outcome = ReadOutcome::NotOpened;
+    return result;
   }
   ByteReader in(*file);
-  return Reader(in, state, frontEnd).Read();
+  return Reader(in).Read();
 }
 
 }  // namespace tonvert

@@ -1,20 +1,35 @@
-// The Standard MIDI File reader: fills the note table, the program list, the
-// song's end and tempo. It shows its own messages through the front end and tells
-// its caller whether the conversion may go on.
+// The Standard MIDI File reader: bytes in, a Song out. It shows nothing itself;
+// the run turns its outcome into messages.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "common/front_end.h"
-#include "midi/note_table.h"
+#include "midi/song.h"
 
 namespace tonvert {
 
-// False after "Bad file" or "Unknown format !! : ..." (nothing usable was read);
-// true otherwise, also after "Abnormal EndOfFile encountered.".
-bool ReadMidiFile(const std::string& path, MidiState& state, FrontEnd& frontEnd);
-bool ReadMidiBytes(const uint8_t* data, size_t size, MidiState& state, FrontEnd& frontEnd);
+enum class ReadOutcome {
+  Read,           // the whole file was read
+  CutShort,       // the file ended inside a track: the song holds what came before
+  NotOpened,      // no regular file could be opened: no song
+  UnknownFormat,  // no "MThd" header of length 6: no song
+};
+
+struct ReadResult {
+  ReadOutcome outcome = ReadOutcome::Read;
+  Song song;
+  // UnknownFormat: the four bytes found and the length they announce.
+  std::string headerId;
+  uint32_t headerLength = 0;
+  // NotOpened: why, in the system's words where it has some.
+  std::string whyNotOpened;
+
+  bool HasSong() const { return outcome == ReadOutcome::Read || outcome == ReadOutcome::CutShort; }
+};
+
+ReadResult ReadMidiFile(const std::string& path);
+ReadResult ReadMidiBytes(const uint8_t* data, size_t size);
 
 }  // namespace tonvert

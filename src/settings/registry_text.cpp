@@ -9,8 +9,6 @@ namespace {
 constexpr std::string_view kHeader = "REGEDIT4";
 constexpr size_t kLineWidth = 80;  // the editor wraps hex data to this width
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 std::string_view TrimLeft(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   return text;
@@ -18,13 +16,6 @@ std::string_view TrimLeft(std::string_view text) {
 
 void TrimRightInPlace(std::string& text) {
   while (!text.empty() && IsBlank(text.back())) text.pop_back();
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
@@ -39,8 +30,8 @@ void SkipBlanks(std::string_view text, size_t& pos) {
 bool ReadHexNumber(std::string_view text, size_t& pos, size_t maxDigits, uint32_t& value) {
   value = 0;
   size_t digits = 0;
-  for (; pos < text.size() && digits < maxDigits && HexValue(text[pos]) >= 0; ++pos, ++digits)
-    value = value << 4 | static_cast<uint32_t>(HexValue(text[pos]));
+  for (; pos < text.size() && digits < maxDigits && HexDigitValue(text[pos]) >= 0; ++pos, ++digits)
+    value = value << 4 | static_cast<uint32_t>(HexDigitValue(text[pos]));
   return digits > 0;
 }
 

@@ -6,26 +6,25 @@
 
 namespace tonvert {
 
-MainWindow::MainWindow(Toolkit& toolkit, Settings& settings, AppState& state,
-                       const ShellPlatform& platform, RunFunction run)
+MainWindow::MainWindow(Toolkit& toolkit, Settings& settings, const ShellPlatform& platform,
+                       RunFunction run, Clock clock)
     : toolkit_(toolkit),
       settings_(settings),
-      state_(state),
       platform_(platform),
-      run_(std::move(run)) {}
+      run_(std::move(run)),
+      clock_(std::move(clock)) {}
 
 bool MainWindow::Build() {
   if (!toolkit_.OpenWindow(MainWindowTitle(), kClientWidth, kClientHeight, events_))
     return false;
-  for (ControlSpec control : MainWindowControls(platform_.defaultOutputPath)) {
+  for (ControlLayout control : MainWindowControls(platform_.defaultOutputPath)) {
     // Each setting is read right before its field is created, and shown as stored.
     if (!control.setting.empty())
       control.text = settings_.ReadSetting(control.setting, control.text);
     toolkit_.CreateControl(control);
     if (control.kind != ControlKind::CheckBox) continue;
     mapperBoxList_.push_back({control.trackerChannel, control.midiChannel, control.number});
-    toolkit_.SetChecked(control.number,
-                        ChannelMapCell(control.trackerChannel, control.midiChannel));
+    toolkit_.SetChecked(control.number, DefaultChannelMap(control.trackerChannel, control.midiChannel));
     if (mapperBoxList_.size() == static_cast<size_t>(kMapperBoxCount)) LoadMapper();
   }
   toolkit_.ShowWindow();
@@ -64,7 +63,8 @@ void MainWindow::Convert() {
   // The run holds this thread until it returns; Go! stays disabled so that no
   // second run can start from a status step.
   toolkit_.EnableControl(GoButton, false);
-  run_(state_, *this, RunOptions{});
+  run_(*this, RunOptions{});
+  ShowPendingStatus();
   toolkit_.EnableControl(GoButton, true);
 }
 
@@ -96,20 +96,14 @@ void MainWindow::ClearMapper() { tonvert::ClearMapper(boxes_); }
 
 void MainWindow::DefaultMapper() { tonvert::DefaultMapper(boxes_); }
 
-bool MainWindow::Boxes::IsChecked(int box) const {
-  const auto& list = window_.mapperBoxList_;
-  return box >= 0 && static_cast<size_t>(box) < list.size() &&
-         window_.toolkit_.IsChecked(list[box].box);
-}
-
-void MainWindow::Boxes::SetChecked(int box, bool checked) {
-  const auto& list = window_.mapperBoxList_;
-  if (box >= 0 && static_cast<size_t>(box) < list.size())
-    window_.toolkit_.SetChecked(list[box].box, checked);
-}
-
-void MainWindow::SetStatus(const std::string& text) {
-  toolkit_.SetText(StatusLine, text);
+void MainWindow::Step(Stage stage, int64_t index) {
+  const auto now = clock_();
+  pendingStatus_ = StatusText(stage, index);
+  statusPending_ = true;
+  if (now - lastStatusPaint_ >= kStatusRepaint) {
+    ShowPendingStatus();
+    lastStatusPaint_ = now;
+  }
   // One step that never waits and never acts: an event already queued is
   // dropped; otherwise pending input is handled (the window repaints, boxes
   // toggle) and whatever events that yields are dropped.
@@ -121,7 +115,17 @@ void MainWindow::SetStatus(const std::string& text) {
   events_.Clear();
 }
 
-void MainWindow::ShowMessage(const Message& message) { toolkit_.ShowMessage(message); }
+void MainWindow::ShowPendingStatus() {
+  if (!statusPending_) return;
+  toolkit_.SetText(StatusLine, pendingStatus_);
+  statusPending_ = false;
+}
+
+void MainWindow::ShowMessage(const Message& message) {
+  // The box waits for the user: the status line shows the stage it came from.
+  ShowPendingStatus();
+  toolkit_.ShowMessage(message);
+}
 
 bool MainWindow::IsChannelMapped(int trackerChannel, int midiChannel) {
   // Read from the live boxes: a box clicked during a run counts for later notes.
@@ -141,6 +145,7 @@ std::string MainWindow::FieldText(Field field) {
 void MainWindow::PutOnClipboard(const std::string& text) { toolkit_.PutOnClipboard(text); }
 
 void MainWindow::ShowReport(const RunReport& report) {
+  ShowPendingStatus();
   toolkit_.ShowReport(report.text, kReportSeconds);
 }
 

@@ -4,12 +4,12 @@
 // run talks to.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "common/front_end.h"
-#include "convert/app_state.h"
 #include "convert/conversion.h"
 #include "settings/settings.h"
 #include "shell/channel_mapper.h"
@@ -18,23 +18,20 @@
 
 namespace tonvert {
 
-// One mapper check box: its column, its MIDI channel and its control.
-struct MapperBox {
-  int trackerChannel = 0;
-  int midiChannel = 0;
-  int box = 0;
-};
-
 // The conversion the Go! button starts; tests put their own in.
-using RunFunction = std::function<RunOutcome(AppState&, FrontEnd&, const RunOptions&)>;
+using RunFunction = std::function<RunOutcome(FrontEnd&, const RunOptions&)>;
+using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
 // How long the closing report of a run stays up at most.
 constexpr double kReportSeconds = 4.0;
+// Repainting the status line for every step would cost a large song's run
+// more time than the conversion itself.
+constexpr std::chrono::milliseconds kStatusRepaint{20};
 
 class MainWindow : public FrontEnd {
  public:
-  MainWindow(Toolkit& toolkit, Settings& settings, AppState& state,
-             const ShellPlatform& platform, RunFunction run = RunConversion);
+  MainWindow(Toolkit& toolkit, Settings& settings, const ShellPlatform& platform,
+             RunFunction run = RunConversion, Clock clock = std::chrono::steady_clock::now);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
@@ -51,7 +48,7 @@ class MainWindow : public FrontEnd {
   void DefaultMapper();
 
   // FrontEnd
-  void SetStatus(const std::string& text) override;
+  void Step(Stage stage, int64_t index) override;
   void ShowMessage(const Message& message) override;
   bool IsChannelMapped(int trackerChannel, int midiChannel) override;
   std::string FieldText(Field field) override;
@@ -61,31 +58,26 @@ class MainWindow : public FrontEnd {
   const std::vector<MapperBox>& MapperBoxList() const { return mapperBoxList_; }
 
  private:
-  // The mapper rules address boxes by their position in the MapperBoxList.
-  class Boxes : public MapperBoxes {
-   public:
-    explicit Boxes(MainWindow& window) : window_(window) {}
-    bool IsChecked(int box) const override;
-    void SetChecked(int box, bool checked) override;
-
-   private:
-    MainWindow& window_;
-  };
-
   void Dispatch(int control);
   void Convert();
   void ChooseMidiFile();
   void ChooseOutputFile();
   void CloseSequence();
+  void ShowPendingStatus();
 
   Toolkit& toolkit_;
   Settings& settings_;
-  AppState& state_;
   ShellPlatform platform_;
   RunFunction run_;
+  Clock clock_;
   AppEventQueue events_;
   std::vector<MapperBox> mapperBoxList_;
-  Boxes boxes_{*this};
+  CheckBoxAssignment boxes_{toolkit_, mapperBoxList_};
+  // The status line is repainted at most every kStatusRepaint; the text held
+  // back is shown at the next chance, and always before the run ends.
+  std::chrono::steady_clock::time_point lastStatusPaint_{};
+  std::string pendingStatus_;
+  bool statusPending_ = false;
 };
 
 }  // namespace tonvert

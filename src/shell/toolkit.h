@@ -22,7 +22,7 @@ enum class ControlKind {
 
 // One control of the window, as created. Numbers 0-9 are the controls the
 // event loop and the run address; every other control has a number of 10 or up.
-struct ControlSpec {
+struct ControlLayout {
   ControlKind kind = ControlKind::Label;
   int number = 0;
   int x = 0, y = 0, w = 0, h = 0;
@@ -89,7 +89,7 @@ class Toolkit {
   virtual bool OpenWindow(const std::string& title, int width, int height,
                           AppEventQueue& events) = 0;
   // Creates the next control; creation order is the Tab order.
-  virtual void CreateControl(const ControlSpec& control) = 0;
+  virtual void CreateControl(const ControlLayout& control) = 0;
   // Shows the window once all controls exist.
   virtual void ShowWindow() = 0;
   virtual void CloseWindow() = 0;

@@ -1,23 +1,24 @@
 #include "shell/window_layout.h"
 
+#include "common/version.h"
+#include "convert/channel_map.h"
 #include "convert/document.h"  // kMakerAddress, also in the documents
-#include "shell/channel_mapper.h"
+#include "convert/placement.h"  // the grid's defaults
 
 namespace tonvert {
 
 std::string MainWindowTitle() {
-  return "Quenby Tonvert v0.1." + std::to_string(124) + "." + std::to_string(1) + " (" +
-         kMakerAddress + ")";
+  return std::string("Quenby Tonvert v") + TONVERT_VERSION + " (" + kMakerAddress + ")";
 }
 
-std::vector<ControlSpec> MainWindowControls(const std::string& defaultOutputPath) {
+std::vector<ControlLayout> MainWindowControls(const std::string& defaultOutputPath) {
   using K = ControlKind;
-  std::vector<ControlSpec> controls;
+  std::vector<ControlLayout> controls;
   int nextOther = FirstOtherControl;
   // Controls nobody addresses get the next free number in creation order.
   auto add = [&](K kind, int number, int x, int y, int w, int h, std::string text,
                  std::string setting = {}) {
-    ControlSpec c;
+    ControlLayout c;
     c.kind = kind;
     c.number = number < 0 ? nextOther++ : number;
     c.x = x, c.y = y, c.w = w, c.h = h;
@@ -33,18 +34,18 @@ std::vector<ControlSpec> MainWindowControls(const std::string& defaultOutputPath
   add(K::Field, MidiPathField, 20, 40, 390, 20, "", "in");
   add(K::Button, MidiBrowseButton, 420, 40, 80, 20, "Browse");
   add(K::Label, kOther, 20, 70, 400, 20, "Rows per pattern (Default is 64 (1 bar = 64 * 1/16))");
-  add(K::Field, RowsField, 20, 90, 70, 20, "64", "rpp");
+  add(K::Field, RowsField, 20, 90, 70, 20, std::to_string(kDefaultRowsPerPattern), "rpp");
   add(K::Label, kOther, 20, 120, 440, 20,
       "Ticks per 1/16 note (Default is 36 (1/16 note = 36 ticks))");
-  add(K::Field, TicksField, 20, 140, 70, 20, "36", "ticks");
+  add(K::Field, TicksField, 20, 140, 70, 20, std::to_string(kDefaultTicksPerRow), "ticks");
 
   // The mapper grid column by column: the column's frame, then its 16 boxes.
   add(K::Frame, kOther, 10, 180, 500, 410, "Channel Mapper");
-  for (int t = 1; t <= kTrackerChannels; ++t) {
+  for (int t = 1; t <= kTrackerChannelCount; ++t) {
     const int x = 20 + 70 * (t - 1);
-    add(K::Frame, kOther, x, 200, 60, 350, kTrackerChannelLabels[t - 1]);
+    add(K::Frame, kOther, x, 200, 60, 350, TrackerChannel(t).label);
     for (int m = 0; m < kMidiChannels; ++m) {
-      ControlSpec* box = add(K::CheckBox, kOther, x + 10, 220 + 20 * m, 30, 20,
+      ControlLayout* box = add(K::CheckBox, kOther, x + 10, 220 + 20 * m, 30, 20,
                              std::to_string(m + 1));
       box->trackerChannel = t;
       box->midiChannel = m;

@@ -33,6 +33,6 @@ std::string MainWindowTitle();
 
 // All controls in creation order. `defaultOutputPath` is the platform's default
 // of the "out" setting.
-std::vector<ControlSpec> MainWindowControls(const std::string& defaultOutputPath);
+std::vector<ControlLayout> MainWindowControls(const std::string& defaultOutputPath);
 
 }  // namespace tonvert

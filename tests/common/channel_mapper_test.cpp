@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "shell/channel_mapper.h"
+#include "convert/channel_map.h"
 
 namespace tonvert {
 namespace {
 
 TEST(ChannelMapper, DefaultAssignsEveryMidiChannelToExactlyOneColumnAndLeavesDpcmEmpty) {
-  MapperModel boxes;
+  AssignmentTable boxes;
   EXPECT_EQ(MapperText(boxes),
             "1000010000100010"
             "0100001000010001"
@@ -25,7 +25,7 @@ TEST(ChannelMapper, DefaultAssignsEveryMidiChannelToExactlyOneColumnAndLeavesDpc
 }
 
 TEST(ChannelMapper, StoredTextReplacesTheWholeDefault) {
-  MapperModel boxes;
+  AssignmentTable boxes;
   ApplyMapperText(boxes, "1");
   EXPECT_EQ(MapperText(boxes), "1" + std::string(111, '0'));
 
@@ -37,14 +37,14 @@ TEST(ChannelMapper, StoredTextReplacesTheWholeDefault) {
 }
 
 TEST(ChannelMapper, EmptyStoredTextKeepsTheDefault) {
-  MapperModel boxes;
+  AssignmentTable boxes;
   const std::string before = MapperText(boxes);
   ApplyMapperText(boxes, "");
   EXPECT_EQ(MapperText(boxes), before);
 }
 
 TEST(ChannelMapper, ClearThenDefaultRestoresTheBuiltInAssignment) {
-  MapperModel boxes;
+  AssignmentTable boxes;
   const std::string builtIn = MapperText(boxes);
   ApplyMapperText(boxes, "0101");
   ClearMapper(boxes);
@@ -54,7 +54,7 @@ TEST(ChannelMapper, ClearThenDefaultRestoresTheBuiltInAssignment) {
 }
 
 TEST(ChannelMapper, ChannelsOutsideTheGridAreNeverMapped) {
-  MapperModel boxes;
+  AssignmentTable boxes;
   ApplyMapperText(boxes, std::string(112, '1'));
   EXPECT_TRUE(IsChannelMapped(boxes, 7, 15));
   EXPECT_FALSE(IsChannelMapped(boxes, 1, 16));

@@ -18,7 +18,7 @@ RunOutcome ConversionTest::Run(const Bytes& midi) {
   RunOptions options;
   options.instrumentsPath = dir / "instruments.ini";
   options.drumsPath = dir / "drums.ini";
-  const RunOutcome outcome = RunConversion(state, ui, options);
+  const RunOutcome outcome = RunConversion(ui, options);
   if (outcome == RunOutcome::Written && checkDocument) {
     EXPECT_EQ(FtCheck(output()), 0) << "the tracker would not import this document";
   }
@@ -42,6 +42,15 @@ std::string ConversionTest::Cell(int frame, int row, int trackerChannel) const {
 
 std::string ConversionTest::Note(int frame, int row, int trackerChannel) const {
   return Cell(frame, row, trackerChannel).substr(0, 3);
+}
+
+Grid ConversionTest::GridUsed(int division) const {
+  FakeFrontEnd copy;
+  copy.fields = ui.fields;
+  Song song;
+  song.division = division;
+  const std::optional<Grid> grid = ReadGrid(song, copy);
+  return grid ? *grid : Grid{0, 0};
 }
 
 int ConversionTest::FrameCount() const {

@@ -28,9 +28,10 @@ class ConversionTest : public ::testing::Test {
   // Just the note column of that segment.
   std::string Note(int frame, int row, int trackerChannel) const;
   int FrameCount() const;  // number of PATTERN blocks
+  // The grid a run with the present fields uses for a file of this division.
+  Grid GridUsed(int division = 48) const;
 
   TempDir dir;
-  AppState state;
   FakeFrontEnd ui;
   std::string instrumentsIni;
   std::string drumsIni;

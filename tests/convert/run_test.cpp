@@ -87,15 +87,15 @@ TEST_F(ConversionTest, EmptyOrTextualRowsAndTicksBecomeSixteen) {
   ui.fields[Field::Rows] = "";
   ui.fields[Field::Ticks] = "abc";
   ASSERT_EQ(Run(OneNote()), RunOutcome::Written);
-  EXPECT_EQ(state.RowsPerPattern, 16);
-  EXPECT_EQ(state.TicksPerRow, 16);
+  EXPECT_EQ(GridUsed().rowsPerPattern, 16);
+  EXPECT_EQ(GridUsed().ticksPerRow, 16);
   EXPECT_NE(Document().find("TRACK  16   "), std::string::npos);
 
   ui.fields[Field::Rows] = "$20";
   ui.fields[Field::Ticks] = " 72 ticks";
   ASSERT_EQ(Run(OneNote()), RunOutcome::Written);
-  EXPECT_EQ(state.RowsPerPattern, 32);
-  EXPECT_EQ(state.TicksPerRow, 72);
+  EXPECT_EQ(GridUsed().rowsPerPattern, 32);
+  EXPECT_EQ(GridUsed().ticksPerRow, 72);
 }
 
 TEST_F(ConversionTest, RowsAndTicksOutsideTheGridStopTheRunAtTheirStage) {
@@ -128,12 +128,12 @@ TEST_F(ConversionTest, AutoTicksMakeARowASixteenthOfTheFile) {
   for (const char* text : {"auto", " AUTO\t", "Auto"}) {
     ui.fields[Field::Ticks] = text;
     ASSERT_EQ(Run(OneNote(480)), RunOutcome::Written);
-    EXPECT_EQ(state.TicksPerRow, 360) << text;
+    EXPECT_EQ(GridUsed(480).ticksPerRow, 360) << text;
   }
   ASSERT_EQ(Run(OneNote(1)), RunOutcome::Written);
-  EXPECT_EQ(state.TicksPerRow, 1) << "0.75 rounds to 1";
+  EXPECT_EQ(GridUsed(1).ticksPerRow, 1) << "0.75 rounds to 1";
   ASSERT_EQ(Run(OneNote(2)), RunOutcome::Written);
-  EXPECT_EQ(state.TicksPerRow, 2) << "1.5 rounds half up";
+  EXPECT_EQ(GridUsed(2).ticksPerRow, 2) << "1.5 rounds half up";
   ASSERT_EQ(Run(OneNote(96)), RunOutcome::Written);
   EXPECT_EQ(Note(0, 0, 1), "C-4");
   EXPECT_EQ(Note(0, 1, 1), "---") << "a sixteenth note lasts one row";

@@ -2,6 +2,7 @@
 
 #include "instruments/definitions.h"
 #include "instruments/ini_file.h"
+#include "instruments/instrument_set.h"
 #include "support/temp_dir.h"
 
 namespace tonvert {
@@ -40,28 +41,23 @@ TEST(IniFile, ByteOrderMarkDecodesUtf8ToEightBitCharacters) {
   EXPECT_EQ(ParseIni("\xEF\xBB\xBF[1]\r\nname = Kick\r\n")[0].Value("NAME"), "Kick");
 }
 
-TEST(InstrumentDefinitions, GroupNamesGiveProgramNumbersAndEachRunStartsClean) {
+TEST(InstrumentDefinitions, GroupNamesGiveProgramNumbers) {
   TempDir dir;
   const std::string path = dir / "instruments.ini";
   WriteFile(path,
             "[ 12 ]\nMidiInstrument=Twelve\nFTInstrumentVar=2\n[$0D]\nMidiInstrument=Thirteen\n"
             "[word]\nMidiInstrument=Zero\n[128]\nMidiInstrument=Wrapped\n[-1]\nMidiInstrument=Negative\n"
             "[40]\nMidiInstrument=First\nFTMacroDuty=-1 -1 0 : 2\n[40]\nMidiInstrument=Second\n");
-  InstrumentDefTable table{};
+  InstrumentDefTable table = ReadInstrumentDefinitions(path);
   const auto names = [&table] { return Texts{table[0].name, table[12].name, table[13].name, table[127].name}; };
-  ReadInstrumentDefinitions(path, table);
   EXPECT_EQ(names(), (Texts{"Zero", "Twelve", "Thirteen", ""}));
   EXPECT_EQ(table[12].effectValue, "2");
   EXPECT_EQ(table[40].name + "|" + table[40].duty, "Second|");  // the later group replaces all fields
 
-  WriteFile(path, "[13]\nMidiInstrument=Again\n");
-  ReadInstrumentDefinitions(path, table);
-  EXPECT_EQ(names(), (Texts{"", "", "Again", ""}));
-  ReadInstrumentDefinitions(dir / "missing.ini", table);
+  table = ReadInstrumentDefinitions(dir / "missing.ini");
   EXPECT_EQ(names(), (Texts{"", "", "", ""}));
-  table[13].name = "Kept?";
-  ReadInstrumentDefinitions(dir.path(), table);  // a folder reads as no groups
-  EXPECT_EQ(table[13].name, "");
+  table = ReadInstrumentDefinitions(dir.path());  // a folder reads as no groups
+  EXPECT_EQ(names(), (Texts{"", "", "", ""}));
 }
 
 TEST(DrumDefinitions, OnlyUsedDrumsTakeNumbersInFileOrder) {
@@ -70,20 +66,28 @@ TEST(DrumDefinitions, OnlyUsedDrumsTakeNumbersInFileOrder) {
   WriteFile(path,
             "[35]\nname=Low\n[36]\nname=Kick\nkey=C-4\nm_volume=-1 -1 0 : 15\n[38]\nname=Snare\n"
             "[166]\nname=Far\n[-90]\n[42]\nname=Hat\n");
-  DrumDefTable table{};
-  const auto numbers = [&table] {
-    return std::vector<int32_t>{table[35].instrument, table[36].instrument, table[38].instrument,
-                                table[42].instrument};
+  // Four programs (instruments 0-3), then the drums 42, 38 and 36 in the order played.
+  Song song;
+  song.programs = {0, 1, 2, 3};
+  for (int key : {42, 38, 36}) {
+    Note note;
+    note.channel = kDrumChannel;
+    note.key = key;
+    note.length = 10;
+    song.notes.push_back(note);
+  }
+  InstrumentSet set = BuildInstrumentSet(song, {}, ReadDrumDefinitions(path));
+  const auto numbers = [&set] {
+    return std::vector<int32_t>{set.drums[35].instrument, set.drums[36].instrument, set.drums[38].instrument,
+                                set.drums[42].instrument};
   };
-  ReadDrumDefinitions(path, 3, {42, 38, 36}, table);
   EXPECT_EQ(numbers(), (std::vector<int32_t>{0, 4, 5, 6}));
-  EXPECT_EQ(table[36].key + "|" + table[36].volume + "|" + table[38].name, "C-4|-1 -1 0 : 15|Snare");
+  EXPECT_EQ(set.drums[36].keyText, "C-4");
 
-  // The group for 36 is gone: its drum loses its old number and texts.
+  // The group for 36 is gone: its drum has no number and no instrument.
   WriteFile(path, "[38]\nname=Snare\n");
-  ReadDrumDefinitions(path, 3, {42, 38, 36}, table);
+  set = BuildInstrumentSet(song, {}, ReadDrumDefinitions(path));
   EXPECT_EQ(numbers(), (std::vector<int32_t>{0, 0, 4, 0}));
-  EXPECT_EQ(table[36].name, "");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/conversion.h"
 #include "midi/midi_reader.h"
 #include "support/fake_front_end.h"
 #include "support/midi_builder.h"
@@ -18,15 +19,26 @@ using test::Bytes;
 using test::Smf;
 using test::Track;
 
+// A read as the run sees it: the song, and the message the user is shown.
 struct Read {
-  MidiState state;
+  Song song;
   test::FakeFrontEnd ui;
   bool goesOn = false;
 
-  explicit Read(const Bytes& bytes) { goesOn = ReadMidiBytes(bytes.data(), bytes.size(), state, ui); }
+  explicit Read(const Bytes& bytes) { Take(ReadMidiBytes(bytes.data(), bytes.size())); }
   Read() = default;
-  void Again(const Bytes& bytes) { goesOn = ReadMidiBytes(bytes.data(), bytes.size(), state, ui); }
-  const NoteEvent& note(int i) const { return state.NoteTable[i]; }
+  void Again(const Bytes& bytes) { Take(ReadMidiBytes(bytes.data(), bytes.size())); }
+  void Take(ReadResult result, const std::string& path = "") {
+    if (const auto message = ReadMessage(result, path)) ui.ShowMessage(*message);
+    goesOn = result.HasSong();
+    song = std::move(result.song);
+  }
+  int count() const { return static_cast<int>(song.notes.size()); }
+  // Past the last note: an empty note.
+  const Note& note(int i) const {
+    static const Note kNone;
+    return i < count() ? song.notes[static_cast<size_t>(i)] : kNone;
+  }
 };
 
 // --- Tempo, division, header ----------------------------------------------------
@@ -35,22 +47,22 @@ TEST(MidiReader, SetTempoGivesWholeBeatsPerMinuteAndTheLastOneWins) {
   const std::pair<uint32_t, int> cases[] = {{500000, 120}, {600000, 100}, {1500000, 40}, {400000, 150}, {1, 60000000}};
   for (const auto& [us, bpm] : cases) {
     Read r(Smf(0, 48, {Track().Tempo(0, us).End()}));
-    EXPECT_EQ(r.state.SongBpm, bpm) << us;
+    EXPECT_EQ(r.song.bpm, bpm) << us;
   }
   // Tempo 0 has no meaning: the song keeps the tempo it had.
   Read r(Smf(0, 48, {Track().Tempo(0, 500000).Tempo(10, 600000).Tempo(10, 0).End()}));
-  EXPECT_EQ(r.state.SongBpm, 100);
+  EXPECT_EQ(r.song.bpm, 100);
 }
 
 TEST(MidiReader, EachReadStartsWithACleanSlate) {
   Read r(Smf(1, 48, {Track().Tempo(0, 500000).NoteOn(0, 0, 60, 100).NoteOff(480, 0, 60).End()}));
-  ASSERT_EQ(r.state.SongBpm, 120);
+  ASSERT_EQ(r.song.bpm, 120);
   r.Again(Smf(1, 96, {Track().NoteOn(0, 1, 62, 90).NoteOff(24, 1, 62).End()}));
-  EXPECT_EQ(r.state.SongBpm, 0) << "a file without Set Tempo must not inherit the last one";
-  EXPECT_EQ(r.state.division, 96);
-  EXPECT_EQ(r.state.count, 1);
-  EXPECT_EQ(r.state.SongEnd, 72);
-  EXPECT_EQ(r.note(0).note, 62);
+  EXPECT_EQ(r.song.bpm, 0) << "a file without Set Tempo must not inherit the last one";
+  EXPECT_EQ(r.song.division, 96);
+  EXPECT_EQ(r.count(), 1);
+  EXPECT_EQ(r.song.end, 72);
+  EXPECT_EQ(r.note(0).key, 62);
   EXPECT_EQ(r.note(1).length, 0);
 }
 
@@ -58,14 +70,14 @@ TEST(MidiReader, DivisionIsKeptButDoesNotChangeTheTable) {
   Track t = Track().NoteOn(0, 0, 60, 100).NoteOff(96, 0, 60).End();
   Read a(Smf(1, 96, {t}));
   Read b(Smf(1, 480, {t}));
-  EXPECT_EQ(a.state.division, 96);
-  EXPECT_EQ(b.state.division, 480);
+  EXPECT_EQ(a.song.division, 96);
+  EXPECT_EQ(b.song.division, 480);
   EXPECT_EQ(a.note(0).start, b.note(0).start);
   EXPECT_EQ(a.note(0).end, b.note(0).end);
   EXPECT_EQ(a.note(0).end, 288) << "times count in thirds of a tick";
 }
 
-TEST(MidiReader, UnknownHeaderStopsTheRunAndLeavesThePreviousSong) {
+TEST(MidiReader, UnknownHeaderStopsTheRun) {
   Read r(Smf(1, 48, {Track().Tempo(0, 500000).NoteOn(0, 0, 60, 100).End()}));
   Bytes riff = {'R', 'I', 'F', 'F', 0x00, 0x00, 0x12, 0x34, 1, 2, 3};
   r.Again(riff);
@@ -74,8 +86,6 @@ TEST(MidiReader, UnknownHeaderStopsTheRunAndLeavesThePreviousSong) {
   EXPECT_EQ(r.ui.messages[0].title, "Error");
   EXPECT_EQ(r.ui.messages[0].text, "Unknown format !! : RIFF / 4660");
   EXPECT_TRUE(r.ui.messages[0].stopsRun);
-  EXPECT_EQ(r.state.count, 1);
-  EXPECT_EQ(r.state.SongBpm, 120);
 
   r.Again({});
   EXPECT_EQ(r.ui.messages.back().text, "Unknown format !! :  / 0");
@@ -90,7 +100,7 @@ TEST(MidiReader, HeaderCutShortReadsItsFieldsAsZeroWithoutAMessage) {
   Read r(cut);
   EXPECT_TRUE(r.goesOn);
   EXPECT_TRUE(r.ui.messages.empty());
-  EXPECT_EQ(r.state.division, 0);
+  EXPECT_EQ(r.song.division, 0);
 }
 
 // --- Chunks and tracks -----------------------------------------------------------
@@ -99,13 +109,13 @@ TEST(MidiReader, ReadsAsManyChunksAsAnnouncedWhateverTheirType) {
   Bytes three = test::Concat({test::Header(1, 1, 48),
                               test::Chunk("MTrk", Track().NoteOn(0, 0, 60, 100).End().bytes()),
                               test::Chunk("MTrk", Track().NoteOn(0, 0, 62, 100).End().bytes())});
-  EXPECT_EQ(Read(three).state.count, 1);
+  EXPECT_EQ(Read(three).count(), 1);
   Bytes bytes = test::Concat({test::Header(1, 2, 48), test::Chunk("XFIH", Bytes(5, 0x90)),
                               test::Chunk("MTrk", Track().NoteOn(0, 0, 60, 100).End().bytes()),
                               test::Chunk("MTrk", Track().NoteOn(0, 0, 62, 100).End().bytes())});
   Read r(bytes);
-  ASSERT_EQ(r.state.count, 1);
-  EXPECT_EQ(r.note(0).note, 60);
+  ASSERT_EQ(r.count(), 1);
+  EXPECT_EQ(r.note(0).key, 60);
 }
 
 TEST(MidiReader, EveryTrackCountsTimeFromItsOwnStart) {
@@ -114,20 +124,17 @@ TEST(MidiReader, EveryTrackCountsTimeFromItsOwnStart) {
   Track one = Track().Name(0, "Lead").NoteOn(0, 0, 60, 100).NoteOff(480, 0, 60).End(960);
   Track two = Track().NoteOn(24, 1, 48, 100).Name(24, "Bass").NoteOn(24, 1, 50, 100).End();
   Read r(Smf(1, 48, {one, two}));
-  ASSERT_EQ(r.state.count, 3);
+  ASSERT_EQ(r.count(), 3);
   EXPECT_EQ(r.note(1).start, 3 * 24);
   EXPECT_EQ(r.note(2).start, 3 * 72);
-  EXPECT_EQ(r.state.TrackNameOf(r.note(0)), "Lead");
-  EXPECT_EQ(r.state.TrackNameOf(r.note(1)), "Lead") << "the name carries across tracks";
-  EXPECT_EQ(r.state.TrackNameOf(r.note(2)), "Bass");
 }
 
 TEST(MidiReader, RunningStatusContinuesAcrossChunks) {
   Track one = Track().NoteOn(0, 3, 60, 100).End();
   Track two = Track().Event(10, {62, 90}).End();  // data bytes: the last status 0x93 applies
   Read r(Smf(1, 48, {one, two}));
-  ASSERT_EQ(r.state.count, 2);
-  EXPECT_EQ(r.note(1).note, 62);
+  ASSERT_EQ(r.count(), 2);
+  EXPECT_EQ(r.note(1).key, 62);
   EXPECT_EQ(r.note(1).channel, 3);
   EXPECT_EQ(r.note(1).velocity, 90);
 }
@@ -147,7 +154,7 @@ TEST(MidiReader, SkipsSysexMetaAndSystemEventsWhole) {
       .NoteOn(5, 0, 60, 100)
       .End();
   Read r(Smf(0, 48, {t}));
-  ASSERT_EQ(r.state.count, 1);
+  ASSERT_EQ(r.count(), 1);
   EXPECT_EQ(r.note(0).start, 15);
   EXPECT_TRUE(r.ui.messages.empty());
 }
@@ -158,7 +165,7 @@ TEST(MidiReader, OddLengthsReadAsTheFormatFixesThem) {
   EXPECT_EQ(quantity.note(0).start, 3);
   // Set Tempo always reads three bytes; a fourth (5) is the next delta time.
   Read tempo(Smf(0, 48, {Track().Raw({0x00, 0xFF, 0x51, 0x04, 0x07, 0xA1, 0x20, 0x05, 0x90, 60, 100}).End()}));
-  EXPECT_EQ(tempo.state.SongBpm, 120);
+  EXPECT_EQ(tempo.song.bpm, 120);
   EXPECT_EQ(tempo.note(0).start, 15);
 }
 
@@ -167,9 +174,9 @@ TEST(MidiReader, LargeDeltaTimesNeverWrapIntoNegativeTimes) {
   for (int i = 0; i < 8; ++i) t.Text(0x0FFFFFFF, "x");
   t.NoteOn(0, 0, 60, 100).NoteOff(0x0FFFFFFF, 0, 60).End();
   Read r(Smf(0, 48, {t}));
-  ASSERT_EQ(r.state.count, 1);
+  ASSERT_EQ(r.count(), 1);
   EXPECT_EQ(r.note(0).start, 3 * 8 * int64_t{0x0FFFFFFF});
-  EXPECT_EQ(r.state.SongEnd, 3 * 9 * int64_t{0x0FFFFFFF});
+  EXPECT_EQ(r.song.end, 3 * 9 * int64_t{0x0FFFFFFF});
 }
 
 // --- Notes ------------------------------------------------------------------------
@@ -178,7 +185,7 @@ TEST(MidiReader, StoresNotesWithTheirProgramAndClosesThemAtTheirNoteOff) {
   Track t = Track().NoteOff(0, 0, 60).Program(0, 0, 5).NoteOn(0, 0, 60, 100).NoteOn(12, 0, 64, 80)
                 .NoteOff(12, 0, 60).NoteOn(0, 0, 64, 0).NoteOn(30, 0, 67, 90).End();
   Read r(Smf(0, 48, {t}));
-  ASSERT_EQ(r.state.count, 3);
+  ASSERT_EQ(r.count(), 3);
   EXPECT_EQ(r.note(0).start, 0);
   EXPECT_EQ(r.note(0).end, 72);
   EXPECT_EQ(r.note(0).length, 72);
@@ -186,15 +193,15 @@ TEST(MidiReader, StoresNotesWithTheirProgramAndClosesThemAtTheirNoteOff) {
   EXPECT_EQ(r.note(1).length, 36) << "Note On with velocity 0 closes";
   EXPECT_EQ(r.note(2).end, 0) << "never closed";
   EXPECT_EQ(r.note(2).length, 100);
-  EXPECT_EQ(r.state.SongEnd, 162);
-  EXPECT_EQ(r.state.ProgramList, std::vector<int32_t>{5});
+  EXPECT_EQ(r.song.end, 162);
+  EXPECT_EQ(r.song.programs, std::vector<int32_t>{5});
 }
 
 TEST(MidiReader, NoteOffClosesOnlyAnOpenNoteOfItsOwnChannelAndTrack) {
   Track one = Track().NoteOn(0, 0, 60, 100).NoteOn(0, 1, 60, 100).NoteOff(10, 1, 60).End();
   Track two = Track().NoteOff(20, 0, 60).End();  // another track: closes nothing
   Read r(Smf(1, 48, {one, two}));
-  ASSERT_EQ(r.state.count, 2);
+  ASSERT_EQ(r.count(), 2);
   EXPECT_EQ(r.note(0).length, 100) << "a note-off on channel 2 leaves channel 1's note open";
   EXPECT_EQ(r.note(1).length, 30);
 }
@@ -205,11 +212,11 @@ TEST(MidiReader, RepeatedNotesPairUpNewestFirstAndNeverReopen) {
   Read r(Smf(0, 48, {t}));
   EXPECT_EQ(r.note(1).end, 60);
   EXPECT_EQ(r.note(0).end, 90);
-  EXPECT_EQ(r.state.SongEnd, 90) << "the third note-off finds no open note";
+  EXPECT_EQ(r.song.end, 90) << "the third note-off finds no open note";
   // Closed at its own start: empty, and closed for good.
   Read zero(Smf(0, 48, {Track().NoteOn(0, 0, 60, 100).NoteOff(0, 0, 60).NoteOff(40, 0, 60).End()}));
   EXPECT_EQ(zero.note(0).length, 0);
-  EXPECT_EQ(zero.state.SongEnd, 0);
+  EXPECT_EQ(zero.song.end, 0);
 }
 
 TEST(MidiReader, EachChannelKeepsItsOwnProgram) {
@@ -220,7 +227,7 @@ TEST(MidiReader, EachChannelKeepsItsOwnProgram) {
   EXPECT_EQ(r.note(1).program, 20);
   EXPECT_EQ(r.note(2).program, 0);
   EXPECT_EQ(r.note(3).program, 10);
-  EXPECT_EQ(r.state.ProgramList, (std::vector<int32_t>{10, 20, 0}));
+  EXPECT_EQ(r.song.programs, (std::vector<int32_t>{10, 20, 0}));
 }
 
 TEST(MidiReader, OutOfRangeDataBytesAreIgnoredButLoudVelocitiesKept) {
@@ -228,8 +235,8 @@ TEST(MidiReader, OutOfRangeDataBytesAreIgnoredButLoudVelocitiesKept) {
   Track t = Track().Raw({0x00, 0x05}).Program(0, 0, 7).Event(0, {0xC0, 200}).Event(0, {0x90, 200, 100})
                 .Event(0, {0x90, 60, 200}).Event(3, {0x80, 200, 0}).End();
   Read r(Smf(0, 48, {t}));
-  ASSERT_EQ(r.state.count, 1);
-  EXPECT_EQ(r.note(0).note, 60);
+  ASSERT_EQ(r.count(), 1);
+  EXPECT_EQ(r.note(0).key, 60);
   EXPECT_EQ(r.note(0).velocity, 200);
   EXPECT_EQ(r.note(0).program, 7);
   EXPECT_EQ(r.note(0).length, 100);
@@ -247,19 +254,19 @@ Track ManyNotes(int count) {
 
 TEST(MidiReader, ExactlyFiftyThousandNotesAreAllClosedWithoutAWarning) {
   Read r(Smf(0, 48, {ManyNotes(50000)}));
-  EXPECT_EQ(r.state.count, 50000);
-  EXPECT_FALSE(r.state.noteLimitReached);
-  EXPECT_NE(r.state.NoteTable[49999].length, 100) << "note-offs after the 50,000th note are still read";
-  EXPECT_EQ(r.state.NoteTable[50000].length, 0);
+  EXPECT_EQ(r.count(), 50000);
+  EXPECT_FALSE(r.song.noteLimitReached);
+  EXPECT_NE(r.note(49999).length, 100) << "note-offs after the 50,000th note are still read";
+  EXPECT_EQ(r.note(50000).length, 0);
 }
 
 TEST(MidiReader, TheNoteAfterAFullTableStopsTheRead) {
   Track extra = Track().Tempo(0, 500000).End();
   Read r(Smf(1, 48, {ManyNotes(50001), extra}));
-  EXPECT_EQ(r.state.count, 50000);
-  EXPECT_TRUE(r.state.noteLimitReached);
-  EXPECT_EQ(r.state.SongBpm, 0) << "no further chunk is read";
-  EXPECT_EQ(r.state.NoteTable[50000].length, 0);
+  EXPECT_EQ(r.count(), 50000);
+  EXPECT_TRUE(r.song.noteLimitReached);
+  EXPECT_EQ(r.song.bpm, 0) << "no further chunk is read";
+  EXPECT_EQ(r.note(50000).length, 0);
   EXPECT_TRUE(r.ui.messages.empty());
 }
 
@@ -273,7 +280,7 @@ TEST(MidiReader, MissingChunkAfterTheLastOneIsAnAbnormalEnd) {
   ASSERT_EQ(r.ui.MessageTexts(), std::vector<std::string>{"Abnormal EndOfFile encountered."});
   EXPECT_EQ(r.ui.messages[0].title, "Error");
   EXPECT_FALSE(r.ui.messages[0].stopsRun);
-  EXPECT_EQ(r.state.count, 1);
+  EXPECT_EQ(r.count(), 1);
 }
 
 TEST(MidiReader, TrackCutBeforeItsEndKeepsItsNotesAndSaysSoOnce) {
@@ -282,13 +289,13 @@ TEST(MidiReader, TrackCutBeforeItsEndKeepsItsNotesAndSaysSoOnce) {
   Read r(cut);
   EXPECT_TRUE(r.goesOn);
   EXPECT_EQ(r.ui.MessageTexts(), std::vector<std::string>{"Abnormal EndOfFile encountered."});
-  EXPECT_EQ(r.state.count, 1) << "an event cut by the end has no effect";
-  EXPECT_EQ(r.state.SongBpm, 120);
+  EXPECT_EQ(r.count(), 1) << "an event cut by the end has no effect";
+  EXPECT_EQ(r.song.bpm, 120);
 }
 
 TEST(MidiReader, CutSetTempoLeavesTheTempo) {
   Bytes whole = Smf(1, 48, {Track().Tempo(0, 500000).Tempo(0, 600000)});
-  EXPECT_EQ(Read(Bytes(whole.begin(), whole.end() - 1)).state.SongBpm, 120);
+  EXPECT_EQ(Read(Bytes(whole.begin(), whole.end() - 1)).song.bpm, 120);
 }
 
 TEST(MidiReader, ChunkLengthFarPastTheEndDoesNotLoseTheReader) {
@@ -296,7 +303,7 @@ TEST(MidiReader, ChunkLengthFarPastTheEndDoesNotLoseTheReader) {
                               test::Chunk("MTrk", Track().NoteOn(0, 0, 60, 100).End().bytes())});
   Read r(bytes);
   EXPECT_TRUE(r.goesOn);
-  EXPECT_EQ(r.state.count, 1) << "reading goes on right after the chunk header";
+  EXPECT_EQ(r.count(), 1) << "reading goes on right after the chunk header";
 }
 
 // --- Files ------------------------------------------------------------------------
@@ -313,14 +320,14 @@ TEST(MidiReaderFile, PathsThatAreNotReadableRegularFilesAreABadFile) {
   test::WriteFile(dir / "plain", "x");
   for (const std::string& path : {std::string(), dir / "missing.mid", dir.path(), pipe,
                                   nullDevice, dir / "plain/under-a-file.mid"}) {
-    MidiState state;
-    test::FakeFrontEnd ui;
-    EXPECT_FALSE(ReadMidiFile(path, state, ui)) << path;
-    ASSERT_EQ(ui.messages.size(), 1u) << path;
-    EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(ui.messages[0].title, "Error");
-    EXPECT_EQ(ui.messages[0].text, "Bad file");
-    EXPECT_TRUE(ui.messages[0].stopsRun);
+    Read r;
+    r.Take(ReadMidiFile(path), path);
+    EXPECT_FALSE(r.goesOn) << path;
+    ASSERT_EQ(r.ui.messages.size(), 1u) << path;
+    EXPECT_EQ(r.ui.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(r.ui.messages[0].title, "Error");
+    EXPECT_EQ(r.ui.messages[0].text, "Bad file");
+    EXPECT_TRUE(r.ui.messages[0].stopsRun);
   }
 }
 
@@ -330,12 +337,12 @@ TEST(MidiReaderFile, ReadsARealFileLikeItsBytes) {
   ASSERT_FALSE(bytes.empty());
   Read fromBytes(bytes);
   Read fromFile;
-  fromFile.goesOn = ReadMidiFile(path, fromFile.state, fromFile.ui);
+  fromFile.Take(ReadMidiFile(path), path);
   EXPECT_TRUE(fromFile.goesOn);
-  EXPECT_EQ(fromFile.state.count, fromBytes.state.count);
-  EXPECT_EQ(fromFile.state.SongEnd, fromBytes.state.SongEnd);
-  EXPECT_EQ(fromFile.state.division, 192);
-  EXPECT_GT(fromFile.state.count, 1000);
+  EXPECT_EQ(fromFile.count(), fromBytes.count());
+  EXPECT_EQ(fromFile.song.end, fromBytes.song.end);
+  EXPECT_EQ(fromFile.song.division, 192);
+  EXPECT_GT(fromFile.count(), 1000);
   EXPECT_TRUE(fromFile.ui.messages.empty());
 }
 

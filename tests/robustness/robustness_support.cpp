@@ -94,14 +94,16 @@ InProcessResult RunInProcess(const std::string& folder, const Bytes& midi, const
   RunOptions options;
   options.instrumentsPath = folder + "/instruments.ini";
   options.drumsPath = folder + "/drums.ini";
-  AppState state;
   InProcessResult result;
-  result.outcome = RunConversion(state, ui, options);
+  result.outcome = RunConversion(ui, options);
   result.messages = ui.MessageTexts();
   for (const RunReport& report : ui.reports)
     result.warnings.insert(result.warnings.end(), report.warnings.begin(), report.warnings.end());
   if (result.outcome == RunOutcome::Written) result.document = ReadFile(out);
-  result.rowsText = std::to_string(state.RowsPerPattern);
+  Song song;
+  song.division = 48;
+  const std::optional<Grid> grid = ReadGrid(song, ui);
+  result.rowsText = grid ? std::to_string(grid->rowsPerPattern) : "";
   return result;
 }
 

@@ -20,7 +20,7 @@ namespace tonvert::test {
 class FakeToolkit : public Toolkit {
  public:
   struct Control {
-    ControlSpec created;  // as the shell created it, text kept current
+    ControlLayout created;  // as the shell created it, text kept current
     bool checked = false, enabled = true;
   };
 
@@ -29,7 +29,7 @@ class FakeToolkit : public Toolkit {
     events_ = &events;
     return true;
   }
-  void CreateControl(const ControlSpec& control) override {
+  void CreateControl(const ControlLayout& control) override {
     EXPECT_EQ(controls.count(control.number), 0u) << "number used twice: " << control.number;
     controls[control.number].created = control;
     if (control.kind == ControlKind::CheckBox) boxes.push_back(control.number);
@@ -37,7 +37,10 @@ class FakeToolkit : public Toolkit {
   void ShowWindow() override {}
   void CloseWindow() override { windowClosed = true; }
   std::string Text(int control) override { return At(control).created.text; }
-  void SetText(int control, const std::string& text) override { At(control).created.text = text; }
+  void SetText(int control, const std::string& text) override {
+    At(control).created.text = text;
+    ++textsSet;
+  }
   bool IsChecked(int control) override { return At(control).checked; }
   void SetChecked(int control, bool checked) override { At(control).checked = checked; }
   void EnableControl(int control, bool enabled) override { At(control).enabled = enabled; }
@@ -94,6 +97,7 @@ class FakeToolkit : public Toolkit {
   std::vector<int> boxes;
   std::deque<std::function<void()>> input, idleInput;
   int statusSteps = 0;
+  int textsSet = 0;
   std::vector<Message> messages;
   std::vector<std::string> requests;  // "open|save title|folder|name|filter|description=pattern..."
   std::string answer;                 // what the next requester returns; "" cancels

@@ -47,9 +47,9 @@ TEST(DefaultOutput, IsSongTxtInTheHomeFolderOnLinux) {
     EXPECT_EQ(LinuxShellPlatform(home).defaultOutputPath, expected) << (home ? home : "(unset)");
 }
 
-TEST(WindowLayout, MapperBoxesAreCreatedColumnByColumnAtTheirPlaces) {
+TEST(WindowLayout, ChannelAssignmentAreCreatedColumnByColumnAtTheirPlaces) {
   int k = 0;
-  for (const ControlSpec& c : MainWindowControls("")) {
+  for (const ControlLayout& c : MainWindowControls("")) {
     if (c.kind != ControlKind::CheckBox) continue;
     const int t = 1 + k / 16, m = k++ % 16;
     EXPECT_EQ(std::make_tuple(c.x, c.y, c.w, c.h, c.text, c.trackerChannel, c.midiChannel),
@@ -83,12 +83,14 @@ class Window : public ::testing::Test {
  protected:
   void Build() {
     settings.OpenSettingsKey("FARROW_TONVERT");
-    window = std::make_unique<MainWindow>(toolkit, settings, state, LinuxShellPlatform("/home/ann"),
-                                          [this](AppState& s, FrontEnd& frontEnd, const RunOptions&) {
-                                            ++runs;
-                                            if (run) run(s, frontEnd);
-                                            return RunOutcome::Written;
-                                          });
+    window = std::make_unique<MainWindow>(
+        toolkit, settings, LinuxShellPlatform("/home/ann"),
+        [this](FrontEnd& frontEnd, const RunOptions&) {
+          ++runs;
+          if (run) run(frontEnd);
+          return RunOutcome::Written;
+        },
+        [this] { return now += std::chrono::milliseconds(1); });
     ASSERT_TRUE(window->Build());
   }
   // Closes once the window is idle after all other input; runs the loop to its end.
@@ -96,15 +98,15 @@ class Window : public ::testing::Test {
     toolkit.WhenIdle([this] { toolkit.PressCloseBox(); });
     EXPECT_EQ(window->RunEventLoop(), 0);
   }
-  int BoxNumber(int k) { return window->MapperBoxList()[k].box; }
+  int BoxNumber(int k) { return window->MapperBoxList()[k].control; }
 
   FakeRegistry registry;
   FakeToolkit toolkit;
   Settings settings{registry};
-  AppState state;
   std::unique_ptr<MainWindow> window;
   int runs = 0;
-  std::function<void(AppState&, FrontEnd&)> run;
+  std::function<void(FrontEnd&)> run;
+  std::chrono::steady_clock::time_point now{};  // each look at the clock: 1 ms later
 };
 
 TEST_F(Window, ClearAndDefaultActAndFieldsBoxesAndLabelsStartNothing) {
@@ -156,25 +158,39 @@ TEST_F(Window, CloseStoresTheFourTextsThenTheMapperThenEnds) {
 
 TEST_F(Window, GoIsDisabledForTheRunAndItsReportStaysUpForFourSecondsAtMost) {
   Build();
-  run = [this](AppState&, FrontEnd& frontEnd) {
+  run = [this](FrontEnd& frontEnd) {
     EXPECT_FALSE(toolkit.At(GoButton).enabled);
     toolkit.Click(GoButton);  // hits a disabled button
-    frontEnd.SetStatus("Reading MIDI");
+    frontEnd.Step(Stage::ReadingMidi);
+    frontEnd.Step(Stage::Note, 31);  // within 20 ms: shown when the report comes up
     frontEnd.ShowReport({"Completed.", {}});
   };
   toolkit.Click(GoButton);
   toolkit.WhenIdle([this] { EXPECT_TRUE(toolkit.At(GoButton).enabled); });
   CloseAndRun();
   EXPECT_EQ(runs, 1);
-  EXPECT_EQ(toolkit.Text(StatusLine), "Reading MIDI");
+  EXPECT_EQ(toolkit.Text(StatusLine), "Note #31");
   EXPECT_EQ(toolkit.reports, Texts{"Completed. for 4.000000 s"});
+}
+
+TEST_F(Window, StatusLineIsRepaintedEveryTwentyMillisecondsAndEndsOnTheLastText) {
+  Build();
+  run = [this](FrontEnd& frontEnd) {
+    const int before = toolkit.textsSet;
+    for (int i = 0; i < 100; ++i) frontEnd.Step(Stage::Note, i);  // 1 ms apart
+    EXPECT_EQ(toolkit.textsSet - before, 5) << "at 0, 20, 40, 60 and 80 ms";
+    EXPECT_EQ(toolkit.statusSteps, 100) << "every step still lets input through";
+  };
+  toolkit.Click(GoButton);
+  CloseAndRun();
+  EXPECT_EQ(toolkit.Text(StatusLine), "Note #99");
 }
 
 TEST_F(Window, StatusStepDropsAnEventQueuedBeforeTheRun) {
   Build();
-  run = [](AppState&, FrontEnd& frontEnd) {
-    frontEnd.SetStatus("one");
-    frontEnd.SetStatus("two");
+  run = [](FrontEnd& frontEnd) {
+    frontEnd.Step(Stage::ReadingMidi);
+    frontEnd.Step(Stage::ReadingInstruments);
   };
   // Go and Clear arrive together: Go runs, its first step takes Clear and nothing else.
   toolkit.Later([this] {
@@ -188,12 +204,12 @@ TEST_F(Window, StatusStepDropsAnEventQueuedBeforeTheRun) {
 
 TEST_F(Window, InputDuringARunIsHandledButItsEventsAreDroppedUntilTheLastStep) {
   Build();
-  run = [this](AppState&, FrontEnd& frontEnd) {
+  run = [this](FrontEnd& frontEnd) {
     toolkit.Click(BoxNumber(0));
     toolkit.Click(ClearButton);
     toolkit.RequestClose();
     toolkit.Click(OutputBrowseButton);
-    frontEnd.SetStatus("Notes");
+    frontEnd.Step(Stage::Notes);
     EXPECT_FALSE(frontEnd.IsChannelMapped(1, 0)) << "notes placed now read the box the step toggled";
     toolkit.Click(MidiBrowseButton);  // after the last step: the loop handles it
   };
@@ -214,11 +230,11 @@ TEST_F(Window, TwoRunsInARowWriteTheSameFile) {
   WriteFile(dir / "instruments.ini", "[0]\nMidiInstrument=Lead\nFTMacroVolume=-1 -1 0 : 15 12 9\n");
   registry.values = {{"in", dir / "song.mid"}, {"out", dir / "out.txt"}};
   Texts documents;
-  run = [&](AppState& s, FrontEnd& frontEnd) {
+  run = [&](FrontEnd& frontEnd) {
     RunOptions options;  // the definition files in the test's folder
     options.instrumentsPath = dir / "instruments.ini";
     options.drumsPath = dir / "drums.ini";
-    EXPECT_EQ(RunConversion(s, frontEnd, options), RunOutcome::Written);
+    EXPECT_EQ(RunConversion(frontEnd, options), RunOutcome::Written);
     documents.push_back(ReadFile(dir / "out.txt"));
   };
   Build();

@@ -2,7 +2,8 @@
 
 namespace tonvert::test {
 
-void FakeFrontEnd::SetStatus(const std::string& text) {
+void FakeFrontEnd::Step(Stage stage, int64_t index) {
+  const std::string text = StatusText(stage, index);
   statuses.push_back(text);
   if (onStatus) onStatus(text);
 }

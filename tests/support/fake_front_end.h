@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "common/front_end.h"
-#include "shell/channel_mapper.h"
+#include "convert/channel_map.h"
 
 namespace tonvert::test {
 
 class FakeFrontEnd : public FrontEnd {
  public:
-  void SetStatus(const std::string& text) override;
+  void Step(Stage stage, int64_t index) override;
   void ShowMessage(const Message& message) override { messages.push_back(message); }
   bool IsChannelMapped(int trackerChannel, int midiChannel) override;
   std::string FieldText(Field field) override;
@@ -29,7 +29,7 @@ class FakeFrontEnd : public FrontEnd {
                                       {Field::Ticks, "36"},
                                       {Field::OutputPath, ""}};
   std::vector<Field> fieldReads;  // the order in which the core read the fields
-  MapperModel mapper;
+  AssignmentTable mapper;
   std::vector<std::string> statuses;
   std::vector<Message> messages;
   std::string clipboard;

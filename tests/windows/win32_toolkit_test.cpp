@@ -61,9 +61,10 @@ class Win32Window : public ::testing::Test {
 
   FakeRegistry registry;
   Settings settings{registry};
-  AppState state;
   Win32Toolkit toolkit;
-  MainWindow window{toolkit, settings, state, WindowsShellPlatform()};
+  std::chrono::steady_clock::time_point now{};  // every step repaints: each look is 20 ms later
+  MainWindow window{toolkit, settings, WindowsShellPlatform(), RunConversion,
+                    [this] { return now += kStatusRepaint; }};
 };
 
 TEST_F(Win32Window, EveryControlHasTheLayoutsPlaceTextAndWindowsClassWithTheDefaultGuiFont) {
@@ -79,7 +80,7 @@ TEST_F(Win32Window, EveryControlHasTheLayoutsPlaceTextAndWindowsClassWithTheDefa
       {ControlKind::Field, {"Edit", ES_AUTOHSCROLL, ES_AUTOHSCROLL, true}},
       {ControlKind::Button, {"Button", BS_TYPEMASK, BS_PUSHBUTTON, false}},
       {ControlKind::CheckBox, {"Button", BS_TYPEMASK, BS_AUTOCHECKBOX, false}}};
-  for (const ControlSpec& c : MainWindowControls("c:/song.txt")) {
+  for (const ControlLayout& c : MainWindowControls("c:/song.txt")) {
     const HWND control = Control(c.number);
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
@@ -98,7 +99,7 @@ TEST_F(Win32Window, ClicksAndTheCloseRequestReachTheLoopButEnterAndEscapeAreNoCo
   SendMessageA(Control(ClearButton), BM_CLICK, 0, 0);
   for (const int key : {IDOK, IDCANCEL})  // Enter and Escape, as the dialog manager sends them: no controls
     SendMessageA(toolkit.WindowHandle(), WM_COMMAND, key, LPARAM(GetDlgItem(toolkit.WindowHandle(), key)));
-  PostMessageA(Control(window.MapperBoxList()[64].box), BM_CLICK, 0, 0);
+  PostMessageA(Control(window.MapperBoxList()[64].control), BM_CLICK, 0, 0);
   PostMessageA(toolkit.WindowHandle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(window.RunEventLoop(), 0);
   EXPECT_EQ(registry.values["mapper"], std::string(64, '0') + "1" + std::string(47, '0'));
@@ -111,15 +112,15 @@ TEST_F(Win32Window, EachStatusStepTakesExactlyOnePendingMessageAndDropsTheEventI
   for (int i = 0; i < 3; ++i)
     PostMessageA(toolkit.WindowHandle(), WM_COMMAND, MAKEWPARAM(kControlIdBase + DefaultButton, BN_CLICKED),
                  reinterpret_cast<LPARAM>(Control(DefaultButton)));
-  window.SetStatus("Reading MIDI");
-  window.SetStatus("Notes");
+  window.Step(Stage::ReadingMidi, 0);
+  window.Step(Stage::Notes, 0);
   EXPECT_EQ(Read(Control(StatusLine)), "Notes");
   EXPECT_TRUE(ClickPending()) << "two steps took two of three messages";
-  window.SetStatus("Note #0");
+  window.Step(Stage::Note, 0);
   EXPECT_FALSE(ClickPending());
-  for (const MapperBox& box : window.MapperBoxList()) EXPECT_FALSE(toolkit.IsChecked(box.box));
-  PostMessageA(Control(window.MapperBoxList()[64].box), BM_CLICK, 0, 0);
-  window.SetStatus("Note #1");
+  for (const MapperBox& box : window.MapperBoxList()) EXPECT_FALSE(toolkit.IsChecked(box.control));
+  PostMessageA(Control(window.MapperBoxList()[64].control), BM_CLICK, 0, 0);
+  window.Step(Stage::Note, 31);
   EXPECT_TRUE(window.IsChannelMapped(5, 0)) << "a box clicked during a run toggles";
 }
 

@@ -177,7 +177,7 @@ bool FltkToolkit::OpenWindow(const std::string& title, int width, int height,
   return true;
 }
 
-void FltkToolkit::CreateControl(const ControlSpec& control) {
+void FltkToolkit::CreateControl(const ControlLayout& control) {
   auto slot = std::make_unique<Slot>();
   slot->owner = this;
   slot->number = control.number;

@@ -85,7 +85,7 @@ bool Win32Toolkit::OpenWindow(const std::string& title, int width, int height,
   return true;
 }
 
-void Win32Toolkit::CreateControl(const ControlSpec& control) {
+void Win32Toolkit::CreateControl(const ControlLayout& control) {
   const Win32ControlClass windowClass = ControlClassFor(control.kind);
   // Creation order is the z-order, which is the dialog manager's Tab order.
   const HWND handle = CreateWindowExA(

@@ -40,7 +40,7 @@ class Win32Toolkit : public Toolkit {
 
   bool OpenWindow(const std::string& title, int width, int height,
                   AppEventQueue& events) override;
-  void CreateControl(const ControlSpec& control) override;
+  void CreateControl(const ControlLayout& control) override;
   void ShowWindow() override;
   void CloseWindow() override;
 
