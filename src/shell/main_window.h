@@ -28,18 +28,26 @@ struct MapperBox {
 // The conversion the Go! button starts; tests put their own in.
 using RunFunction = std::function<RunOutcome(AppState&, FrontEnd&, const RunOptions&)>;
 
+// What the "Auto" button runs: it reads what it needs (fields, options, the
+// boxes as they are) through the window as a FrontEnd, shows its messages there,
+// and checks the boxes it chooses through `boxes` (MapperBoxIndex order), the
+// interface the command line's mapper model has too. Empty: "Auto" does nothing.
+using MappingSuggestion = std::function<void(FrontEnd&, MapperBoxes&)>;
+
 // How long the closing report of a run stays up at most.
 constexpr double kReportSeconds = 4.0;
 
 class MainWindow : public FrontEnd {
  public:
   MainWindow(Toolkit& toolkit, Settings& settings, AppState& state,
-             const ShellPlatform& platform, RunFunction run = RunConversion);
+             const ShellPlatform& platform, RunFunction run = RunConversion,
+             MappingSuggestion suggest = {});
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
   // Opens the window and creates every control, each field with its stored
-  // setting; the mapper boxes take the default and then the stored "mapper".
+  // setting; the mapper boxes take the default and then the stored "mapper",
+  // the option boxes their stored state.
   // False, with nothing created, when the window cannot be opened.
   bool Build();
   // Runs until the close request; returns the exit code.
@@ -49,12 +57,14 @@ class MainWindow : public FrontEnd {
   void SaveMapper();
   void ClearMapper();
   void DefaultMapper();
+  void SuggestMapping();
 
   // FrontEnd
   void SetStatus(const std::string& text) override;
   void ShowMessage(const Message& message) override;
   bool IsChannelMapped(int trackerChannel, int midiChannel) override;
   std::string FieldText(Field field) override;
+  bool IsOptionOn(Option option) override;
   void PutOnClipboard(const std::string& text) override;
   void ShowReport(const RunReport& report) override;
 
@@ -83,6 +93,7 @@ class MainWindow : public FrontEnd {
   AppState& state_;
   ShellPlatform platform_;
   RunFunction run_;
+  MappingSuggestion suggest_;
   AppEventQueue events_;
   std::vector<MapperBox> mapperBoxList_;
   Boxes boxes_{*this};

@@ -1,6 +1,6 @@
 // The window's logic, without a display: the requesters' proposed file and the
-// default output per platform, the mapper grid, and through the fake toolkit
-// start-up, dispatch, the requesters, the close sequence, the status step, the
+// default output per platform, the controls' places and Tab order, and through the fake toolkit
+// start-up, dispatch (Auto's hook too), the requesters, the close sequence, the status step, the
 // Go! button around a run, and two real conversions in a row.
 #include <gtest/gtest.h>
 
@@ -47,22 +47,59 @@ TEST(DefaultOutput, IsSongTxtInTheHomeFolderOnLinux) {
     EXPECT_EQ(LinuxShellPlatform(home).defaultOutputPath, expected) << (home ? home : "(unset)");
 }
 
-TEST(WindowLayout, MapperBoxesAreCreatedColumnByColumnAtTheirPlaces) {
+// The four option boxes as "0"/"1": tempo changes, nearest row, spread chords, arpeggios.
+std::string OptionsOn(FrontEnd& frontEnd) {
+  std::string text;
+  for (Option o : {Option::TempoChanges, Option::NearestRow, Option::SpreadChords, Option::Arpeggios})
+    text += frontEnd.IsOptionOn(o) ? '1' : '0';
+  return text;
+}
+
+TEST(WindowLayout, ControlsTakeTheFocusInThisOrderAtTheirPlacesAndNoneOverlaps) {
+  // Every control Tab reaches, in creation order; the mapper's boxes stand in one entry.
+  auto at = [](int number, const char* place) { return std::to_string(number) + " " + place; };
+  const Texts expected = {
+      at(MidiPathField, "20,40 390x20 "), at(MidiBrowseButton, "420,40 80x20 Browse"),
+      at(RowsField, "20,90 70x20 64"), at(TempoChangesBox, "110,90 150x20 Tempo changes"),
+      at(SpreadChordsBox, "270,90 150x20 Spread chords"), at(TicksField, "20,140 70x20 36"),
+      at(NearestRowBox, "110,140 150x20 Nearest row"), at(ArpeggiosBox, "270,140 150x20 Arpeggios"), "mapper",
+      at(ClearButton, "20,560 80x20 Clear"), at(DefaultButton, "110,560 80x20 Default"),
+      at(AutoButton, "200,560 80x20 Auto"), at(OutputPathField, "20,630 390x20 out"),
+      at(OutputBrowseButton, "420,630 80x20 Browse"), at(GoButton, "420,660 80x20 Go!")};
+  const std::vector<ControlSpec> controls = MainWindowControls("out");
+  Texts focus;
   int k = 0;
-  for (const ControlSpec& c : MainWindowControls("")) {
-    if (c.kind != ControlKind::CheckBox) continue;
+  for (const ControlSpec& c : controls) {
+    if (c.kind == ControlKind::Frame || c.kind == ControlKind::Label) continue;
+    if (c.trackerChannel == 0) {
+      focus.push_back(std::to_string(c.number) + " " + std::to_string(c.x) + "," + std::to_string(c.y) + " " +
+                      std::to_string(c.w) + "x" + std::to_string(c.h) + " " + c.text);
+      continue;
+    }
+    if (k == 0) focus.push_back("mapper");
     const int t = 1 + k / 16, m = k++ % 16;
     EXPECT_EQ(std::make_tuple(c.x, c.y, c.w, c.h, c.text, c.trackerChannel, c.midiChannel),
               std::make_tuple(30 + 70 * (t - 1), 220 + 20 * m, 30, 20, std::to_string(m + 1), t, m));
   }
   EXPECT_EQ(k, 112);
+  EXPECT_EQ(focus, expected);
+  for (const ControlSpec& a : controls) {
+    for (const ControlSpec& b : controls) {
+      if (&a < &b && a.kind != ControlKind::Frame && b.kind != ControlKind::Frame) {
+        EXPECT_FALSE(a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h)
+            << a.text << " overlaps " << b.text;
+      }
+    }
+  }
 }
 
 TEST(StartUp, ShowsTheStoredTextsAsStoredAndTheDefaultsForWhatIsNotStored) {
   const struct { std::map<std::string, std::string> stored; Texts shown; } cases[] = {
-      {{}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper}},
-      {{{"in", " /music/a b.mid"}, {"rpp", "abc"}, {"ticks", "$20"}, {"out", "/x.txt"}, {"mapper", "1"}},
-       {" /music/a b.mid", "abc", "$20", "/x.txt", "1" + std::string(111, '0')}},
+      {{}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper, "0000"}},
+      {{{"in", " /music/a b.mid"}, {"rpp", "abc"}, {"ticks", "$20"}, {"out", "/x.txt"}, {"mapper", "1"},
+        {"tempos", "1"}, {"nearest", "yes"}, {"spread", "1 "}, {"arpeggio", "1"}},  // only "1" checks
+       {" /music/a b.mid", "abc", "$20", "/x.txt", "1" + std::string(111, '0'), "1001"}},
+      {{{"nearest", "1"}, {"spread", "1"}, {"tempos", "0"}}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper, "0110"}},
   };
   for (const auto& c : cases) {
     FakeRegistry registry;
@@ -70,10 +107,12 @@ TEST(StartUp, ShowsTheStoredTextsAsStoredAndTheDefaultsForWhatIsNotStored) {
     FakeToolkit toolkit;
     toolkit.RequestClose();
     EXPECT_EQ(RunApplication(toolkit, registry, LinuxShellPlatform("/home/ann")), 0);
+    auto on = [&](int box) { return toolkit.At(box).checked ? '1' : '0'; };
     EXPECT_EQ(registry.key, std::string(kPlatformSettingsFolder) + "FARROW_TONVERT");
     EXPECT_EQ(toolkit.title, "Quenby Tonvert v0.1.124.1 (farrow.example)");
     EXPECT_EQ((Texts{toolkit.Text(MidiPathField), toolkit.Text(RowsField), toolkit.Text(TicksField),
-                     toolkit.Text(OutputPathField), toolkit.CheckedText()}),
+                     toolkit.Text(OutputPathField), toolkit.CheckedText(),
+                     std::string{on(TempoChangesBox), on(NearestRowBox), on(SpreadChordsBox), on(ArpeggiosBox)}}),
               c.shown);
   }
 }
@@ -88,7 +127,8 @@ class Window : public ::testing::Test {
                                             ++runs;
                                             if (run) run(s, frontEnd);
                                             return RunOutcome::Written;
-                                          });
+                                          },
+                                          suggest);
     ASSERT_TRUE(window->Build());
   }
   // Closes once the window is idle after all other input; runs the loop to its end.
@@ -105,12 +145,20 @@ class Window : public ::testing::Test {
   std::unique_ptr<MainWindow> window;
   int runs = 0;
   std::function<void(AppState&, FrontEnd&)> run;
+  MappingSuggestion suggest;  // what "Auto" runs; empty: nothing
 };
 
-TEST_F(Window, ClearAndDefaultActAndFieldsBoxesAndLabelsStartNothing) {
+TEST_F(Window, ClearDefaultAndAutoActAndFieldsBoxesAndLabelsStartNothing) {
   registry.values["mapper"] = std::string(112, '1');
+  suggest = [this](FrontEnd& frontEnd, MapperBoxes& boxes) {
+    EXPECT_EQ(frontEnd.FieldText(Field::Rows), "64");
+    EXPECT_EQ(OptionsOn(frontEnd), "0001") << "the boxes as they are now";
+    boxes.SetChecked(MapperBoxIndex(5, 9), true);
+    EXPECT_EQ(runs, 0);
+  };
   Build();
-  for (int n : {int(MidiPathField), int(RowsField), BoxNumber(4), int(StatusLine), int(FirstOtherControl)})
+  for (int n : {int(MidiPathField), int(RowsField), BoxNumber(4), int(ArpeggiosBox), int(StatusLine),
+                int(FirstOtherControl)})
     toolkit.Click(n);
   toolkit.Later([this] {
     EXPECT_EQ(runs + toolkit.requests.size(), 0u);
@@ -118,6 +166,8 @@ TEST_F(Window, ClearAndDefaultActAndFieldsBoxesAndLabelsStartNothing) {
   });
   toolkit.Click(ClearButton);
   toolkit.Later([this] { EXPECT_EQ(toolkit.CheckedText(), std::string(112, '0')); });
+  toolkit.Click(AutoButton);
+  toolkit.Later([this] { EXPECT_EQ(toolkit.CheckedText(), std::string(73, '0') + "1" + std::string(38, '0')); });
   toolkit.Click(DefaultButton);
   CloseAndRun();
   EXPECT_EQ(toolkit.CheckedText(), kDefaultMapper);  // not the stored text
@@ -138,18 +188,24 @@ TEST_F(Window, BrowseProposesTheMidiFieldsFolderAndNameButAlwaysSongTxtForTheOut
   EXPECT_EQ(toolkit.Text(OutputPathField), "/elsewhere/mine.txt");
 }
 
-TEST_F(Window, CloseStoresTheFourTextsThenTheMapperThenEnds) {
+TEST_F(Window, CloseStoresTheFourTextsThenTheMapperThenTheOptionsThenEnds) {
   Build();
   toolkit.SetText(MidiPathField, "/m/song.mid");
   toolkit.SetText(RowsField, "");
   toolkit.SetText(TicksField, "twelve");
   toolkit.SetText(OutputPathField, "/o/out.txt");
   toolkit.Click(BoxNumber(0));  // Pulse 1, channel 1: now unchecked
-  toolkit.Later([this] { EXPECT_TRUE(registry.writes.empty()) << "written before the close"; });
+  toolkit.Click(TempoChangesBox);
+  toolkit.Click(NearestRowBox);
+  toolkit.Later([this] {
+    EXPECT_TRUE(registry.writes.empty()) << "written before the close";
+    EXPECT_EQ(OptionsOn(*window), "1100");
+  });
   CloseAndRun();
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"in", "/m/song.mid"}, {"out", "/o/out.txt"}, {"rpp", ""}, {"ticks", "twelve"},
-      {"mapper", "0" + kDefaultMapper.substr(1)}};
+      {"mapper", "0" + kDefaultMapper.substr(1)}, {"tempos", "1"}, {"nearest", "1"}, {"spread", "0"},
+      {"arpeggio", "0"}};
   EXPECT_EQ(registry.writes, expected);
   EXPECT_TRUE(toolkit.windowClosed);
 }
@@ -190,11 +246,14 @@ TEST_F(Window, InputDuringARunIsHandledButItsEventsAreDroppedUntilTheLastStep) {
   Build();
   run = [this](AppState&, FrontEnd& frontEnd) {
     toolkit.Click(BoxNumber(0));
+    toolkit.Click(NearestRowBox);
     toolkit.Click(ClearButton);
     toolkit.RequestClose();
     toolkit.Click(OutputBrowseButton);
+    EXPECT_EQ(OptionsOn(frontEnd), "0000");
     frontEnd.SetStatus("Notes");
     EXPECT_FALSE(frontEnd.IsChannelMapped(1, 0)) << "notes placed now read the box the step toggled";
+    EXPECT_EQ(OptionsOn(frontEnd), "0100") << "and the option box";
     toolkit.Click(MidiBrowseButton);  // after the last step: the loop handles it
   };
   toolkit.Click(GoButton);
@@ -202,7 +261,7 @@ TEST_F(Window, InputDuringARunIsHandledButItsEventsAreDroppedUntilTheLastStep) {
   EXPECT_EQ(toolkit.CheckedText(), "0" + kDefaultMapper.substr(1));  // toggled; Clear lost
   ASSERT_EQ(toolkit.requests.size(), 1u);
   EXPECT_EQ(toolkit.requests[0].substr(0, 5), "open ");
-  EXPECT_EQ(registry.writes.size(), 5u);  // one close sequence, after the run
+  EXPECT_EQ(registry.writes.size(), 9u);  // one close sequence, after the run
 }
 
 TEST_F(Window, TwoRunsInARowWriteTheSameFile) {
