@@ -1,4 +1,4 @@
-// The five texts Tonvert remembers between runs, kept as named text values of one
+// The texts Tonvert remembers between runs, kept as named text values of one
 // registry key. The registry layer below is an interface: a file in the registry
 // editor's export format on Linux, the real registry on Windows.
 #pragma once

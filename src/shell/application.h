@@ -14,6 +14,6 @@ constexpr const char* kSettingsSubkey = "FARROW_TONVERT";
 // Returns the process's exit code: 0 after the close sequence, 1 when the
 // window cannot be opened.
 int RunApplication(Toolkit& toolkit, Registry& registry, const ShellPlatform& platform,
-                   RunFunction run = RunConversion);
+                   RunFunction run = RunConversion, MappingSuggestion suggest = {});
 
 }  // namespace tonvert

@@ -7,22 +7,32 @@
 namespace tonvert {
 
 MainWindow::MainWindow(Toolkit& toolkit, Settings& settings, const ShellPlatform& platform,
-                       RunFunction run, Clock clock)
+                       RunFunction run, MappingSuggestion suggest, Clock clock)
     : toolkit_(toolkit),
       settings_(settings),
       platform_(platform),
       run_(std::move(run)),
+      suggest_(std::move(suggest)),
       clock_(std::move(clock)) {}
 
 bool MainWindow::Build() {
   if (!toolkit_.OpenWindow(MainWindowTitle(), kClientWidth, kClientHeight, events_))
     return false;
   for (ControlLayout control : MainWindowControls(platform_.defaultOutputPath)) {
-    // Each setting is read right before its field is created, and shown as stored.
-    if (!control.setting.empty())
+    // Each setting is read right before its control is created, and shown as
+    // stored; an option box is checked only by the exact text "1".
+    const bool isBox = control.kind == ControlKind::CheckBox;
+    bool optionOn = false;
+    if (!control.setting.empty() && isBox)
+      optionOn = settings_.ReadSetting(control.setting, "") == "1";
+    else if (!control.setting.empty())
       control.text = settings_.ReadSetting(control.setting, control.text);
     toolkit_.CreateControl(control);
-    if (control.kind != ControlKind::CheckBox) continue;
+    if (!isBox) continue;
+    if (control.trackerChannel == 0) {
+      toolkit_.SetChecked(control.number, optionOn);
+      continue;
+    }
     mapperBoxList_.push_back({control.trackerChannel, control.midiChannel, control.number});
     toolkit_.SetChecked(control.number, DefaultChannelMap(control.trackerChannel, control.midiChannel));
     if (mapperBoxList_.size() == static_cast<size_t>(kMapperBoxCount)) LoadMapper();
@@ -51,6 +61,8 @@ void MainWindow::Dispatch(int control) {
     ClearMapper();
   else if (control == DefaultButton)
     DefaultMapper();
+  else if (control == AutoButton)
+    SuggestMapping();
   else if (control == GoButton)
     Convert();
   else if (control == MidiBrowseButton)
@@ -85,6 +97,8 @@ void MainWindow::CloseSequence() {
   settings_.WriteSetting("rpp", toolkit_.Text(RowsField));
   settings_.WriteSetting("ticks", toolkit_.Text(TicksField));
   SaveMapper();
+  for (const OptionBox& box : kOptionBoxes)
+    settings_.WriteSetting(box.setting, toolkit_.IsChecked(box.control) ? "1" : "0");
   toolkit_.CloseWindow();
 }
 
@@ -95,6 +109,10 @@ void MainWindow::SaveMapper() { settings_.WriteSetting("mapper", MapperText(boxe
 void MainWindow::ClearMapper() { tonvert::ClearMapper(boxes_); }
 
 void MainWindow::DefaultMapper() { tonvert::DefaultMapper(boxes_); }
+
+void MainWindow::SuggestMapping() {
+  if (suggest_) suggest_(*this, boxes_);
+}
 
 void MainWindow::Step(Stage stage, int64_t index) {
   const auto now = clock_();
@@ -140,6 +158,13 @@ std::string MainWindow::FieldText(Field field) {
     case Field::OutputPath: return toolkit_.Text(OutputPathField);
   }
   return {};
+}
+
+bool MainWindow::IsOptionOn(Option option) {
+  // The live box, like the fields: a click during a run counts from then on.
+  for (const OptionBox& box : kOptionBoxes)
+    if (box.option == option) return toolkit_.IsChecked(box.control);
+  return false;
 }
 
 void MainWindow::PutOnClipboard(const std::string& text) { toolkit_.PutOnClipboard(text); }

@@ -20,16 +20,19 @@ enum class ControlKind {
   CheckBox,  // box with its text to the right, toggling by itself on a click
 };
 
-// One control of the window, as created. Numbers 0-9 are the controls the
-// event loop and the run address; every other control has a number of 10 or up.
+// One control of the window, as created. The numbers below FirstOtherControl
+// (window_layout.h) are the controls the event loop and the run address; every
+// other control has a number from there up.
 struct ControlLayout {
   ControlKind kind = ControlKind::Label;
   int number = 0;
   int x = 0, y = 0, w = 0, h = 0;
   std::string text;
-  // When not empty the shown text is this stored setting, `text` its default.
+  // When not empty the shown text is this stored setting, `text` its default;
+  // a check box shows the setting as its state instead, checked by "1".
   std::string setting;
-  // Mapper check boxes only: the column (1-7) and the MIDI channel (0-15).
+  // Mapper check boxes only: the column (1-7) and the MIDI channel (0-15); an
+  // option box has column 0.
   int trackerChannel = 0;
   int midiChannel = -1;
 };

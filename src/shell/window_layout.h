@@ -21,7 +21,27 @@ enum ControlNumber : int {
   OutputBrowseButton = 7,
   GoButton = 8,
   StatusLine = 9,
-  FirstOtherControl = 10,  // frames, labels and the mapper boxes count on from here
+  AutoButton = 10,
+  TempoChangesBox = 11,
+  NearestRowBox = 12,
+  SpreadChordsBox = 13,
+  ArpeggiosBox = 14,
+  FirstOtherControl = 15,  // frames, labels and the mapper boxes count on from here
+};
+
+// The option check boxes: the option each one turns on, and the setting that
+// keeps it between runs ("1" checks it). The close sequence writes them in
+// this order.
+struct OptionBox {
+  Option option;
+  int control;
+  const char* setting;
+};
+constexpr OptionBox kOptionBoxes[] = {
+    {Option::TempoChanges, TempoChangesBox, "tempos"},
+    {Option::NearestRow, NearestRowBox, "nearest"},
+    {Option::SpreadChords, SpreadChordsBox, "spread"},
+    {Option::Arpeggios, ArpeggiosBox, "arpeggio"},
 };
 
 constexpr int kMainWindowNumber = 0;

@@ -32,7 +32,7 @@ class FakeToolkit : public Toolkit {
   void CreateControl(const ControlLayout& control) override {
     EXPECT_EQ(controls.count(control.number), 0u) << "number used twice: " << control.number;
     controls[control.number].created = control;
-    if (control.kind == ControlKind::CheckBox) boxes.push_back(control.number);
+    if (control.kind == ControlKind::CheckBox && control.trackerChannel != 0) boxes.push_back(control.number);
   }
   void ShowWindow() override {}
   void CloseWindow() override { windowClosed = true; }
@@ -94,7 +94,7 @@ class FakeToolkit : public Toolkit {
   std::string title;
   bool windowClosed = false;
   std::map<int, Control> controls;
-  std::vector<int> boxes;
+  std::vector<int> boxes;  // the mapper's
   std::deque<std::function<void()>> input, idleInput;
   int statusSteps = 0;
   int textsSet = 0;

@@ -1,6 +1,6 @@
 // The window's logic, without a display: the requesters' proposed file and the
-// default output per platform, the mapper grid, and through the fake toolkit
-// start-up, dispatch, the requesters, the close sequence, the status step, the
+// default output per platform, the controls' places and Tab order, and through
+// the fake toolkit start-up, dispatch, the requesters, the close sequence, the status step, the
 // Go! button around a run, and two real conversions in a row.
 #include <gtest/gtest.h>
 
@@ -47,22 +47,56 @@ TEST(DefaultOutput, IsSongTxtInTheHomeFolderOnLinux) {
     EXPECT_EQ(LinuxShellPlatform(home).defaultOutputPath, expected) << (home ? home : "(unset)");
 }
 
-TEST(WindowLayout, ChannelAssignmentAreCreatedColumnByColumnAtTheirPlaces) {
+// The four option boxes as "0"/"1": tempo changes, nearest row, spread chords, arpeggios.
+std::string OptionsOn(FrontEnd& frontEnd) {
+  std::string text;
+  for (Option o : {Option::TempoChanges, Option::NearestRow, Option::SpreadChords, Option::Arpeggios})
+    text += frontEnd.IsOptionOn(o) ? '1' : '0';
+  return text;
+}
+
+TEST(WindowLayout, ControlsTakeTheFocusInThisOrderAtTheirPlacesAndNoneOverlaps) {
+  // Every control Tab reaches, in creation order; the mapper's boxes stand in one entry.
+  using Place = std::tuple<int, int, int, int, int, std::string>;
+  const std::vector<Place> expected = {
+      {MidiPathField, 20, 40, 390, 20, ""}, {MidiBrowseButton, 420, 40, 80, 20, "Browse"}, {RowsField, 20, 90, 70, 20, "64"},
+      {TempoChangesBox, 110, 90, 150, 20, "Tempo changes"}, {SpreadChordsBox, 270, 90, 150, 20, "Spread chords"},
+      {TicksField, 20, 140, 70, 20, "36"}, {NearestRowBox, 110, 140, 150, 20, "Nearest row"},
+      {ArpeggiosBox, 270, 140, 150, 20, "Arpeggios"}, {-1, 0, 0, 0, 0, "mapper"}, {ClearButton, 20, 560, 80, 20, "Clear"},
+      {DefaultButton, 110, 560, 80, 20, "Default"}, {AutoButton, 200, 560, 80, 20, "Auto"},
+      {OutputPathField, 20, 630, 390, 20, "out"}, {OutputBrowseButton, 420, 630, 80, 20, "Browse"},
+      {GoButton, 420, 660, 80, 20, "Go!"}};
+  const std::vector<ControlLayout> controls = MainWindowControls("out");
+  std::vector<Place> focus;
+  Texts overlaps;
   int k = 0;
-  for (const ControlLayout& c : MainWindowControls("")) {
-    if (c.kind != ControlKind::CheckBox) continue;
+  for (const ControlLayout& c : controls) {
+    for (const ControlLayout& o : controls)
+      if (&c < &o && c.kind != ControlKind::Frame && o.kind != ControlKind::Frame && c.x < o.x + o.w &&
+          o.x < c.x + c.w && c.y < o.y + o.h && o.y < c.y + c.h)
+        overlaps.push_back(c.text + " / " + o.text);
+    if (c.kind == ControlKind::Frame || c.kind == ControlKind::Label) continue;
+    if (c.trackerChannel == 0) {
+      focus.emplace_back(c.number, c.x, c.y, c.w, c.h, c.text);
+      continue;
+    }
+    if (k == 0) focus.emplace_back(-1, 0, 0, 0, 0, "mapper");
     const int t = 1 + k / 16, m = k++ % 16;
     EXPECT_EQ(std::make_tuple(c.x, c.y, c.w, c.h, c.text, c.trackerChannel, c.midiChannel),
               std::make_tuple(30 + 70 * (t - 1), 220 + 20 * m, 30, 20, std::to_string(m + 1), t, m));
   }
   EXPECT_EQ(k, 112);
+  EXPECT_EQ(focus, expected);
+  EXPECT_EQ(overlaps, Texts{});
 }
 
 TEST(StartUp, ShowsTheStoredTextsAsStoredAndTheDefaultsForWhatIsNotStored) {
   const struct { std::map<std::string, std::string> stored; Texts shown; } cases[] = {
-      {{}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper}},
-      {{{"in", " /music/a b.mid"}, {"rpp", "abc"}, {"ticks", "$20"}, {"out", "/x.txt"}, {"mapper", "1"}},
-       {" /music/a b.mid", "abc", "$20", "/x.txt", "1" + std::string(111, '0')}},
+      {{}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper, "0000"}},
+      {{{"in", " /music/a b.mid"}, {"rpp", "abc"}, {"ticks", "$20"}, {"out", "/x.txt"}, {"mapper", "1"},
+        {"tempos", "1"}, {"nearest", "yes"}, {"spread", "1 "}, {"arpeggio", "1"}},  // only "1" checks
+       {" /music/a b.mid", "abc", "$20", "/x.txt", "1" + std::string(111, '0'), "1001"}},
+      {{{"nearest", "1"}, {"spread", "1"}, {"tempos", "0"}}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper, "0110"}},
   };
   for (const auto& c : cases) {
     FakeRegistry registry;
@@ -70,10 +104,12 @@ TEST(StartUp, ShowsTheStoredTextsAsStoredAndTheDefaultsForWhatIsNotStored) {
     FakeToolkit toolkit;
     toolkit.RequestClose();
     EXPECT_EQ(RunApplication(toolkit, registry, LinuxShellPlatform("/home/ann")), 0);
+    auto on = [&](int box) { return toolkit.At(box).checked ? '1' : '0'; };
     EXPECT_EQ(registry.key, std::string(kPlatformSettingsFolder) + "FARROW_TONVERT");
     EXPECT_EQ(toolkit.title, "Quenby Tonvert v0.1.124.1 (farrow.example)");
     EXPECT_EQ((Texts{toolkit.Text(MidiPathField), toolkit.Text(RowsField), toolkit.Text(TicksField),
-                     toolkit.Text(OutputPathField), toolkit.CheckedText()}),
+                     toolkit.Text(OutputPathField), toolkit.CheckedText(),
+                     std::string{on(TempoChangesBox), on(NearestRowBox), on(SpreadChordsBox), on(ArpeggiosBox)}}),
               c.shown);
   }
 }
@@ -90,7 +126,7 @@ class Window : public ::testing::Test {
           if (run) run(frontEnd);
           return RunOutcome::Written;
         },
-        [this] { return now += std::chrono::milliseconds(1); });
+        suggest, [this] { return now += std::chrono::milliseconds(1); });
     ASSERT_TRUE(window->Build());
   }
   // Closes once the window is idle after all other input; runs the loop to its end.
@@ -107,12 +143,19 @@ class Window : public ::testing::Test {
   int runs = 0;
   std::function<void(FrontEnd&)> run;
   std::chrono::steady_clock::time_point now{};  // each look at the clock: 1 ms later
+  MappingSuggestion suggest;  // what "Auto" runs; empty: nothing
 };
 
-TEST_F(Window, ClearAndDefaultActAndFieldsBoxesAndLabelsStartNothing) {
+TEST_F(Window, ClearDefaultAndAutoActAndFieldsBoxesAndLabelsStartNothing) {
   registry.values["mapper"] = std::string(112, '1');
+  suggest = [this](FrontEnd& frontEnd, ChannelAssignment& boxes) {
+    EXPECT_EQ(frontEnd.FieldText(Field::Rows), "64");
+    EXPECT_EQ(OptionsOn(frontEnd), "0001") << "the boxes as they are now";
+    boxes.SetChecked(MapperBoxIndex(5, 9), true);
+  };
   Build();
-  for (int n : {int(MidiPathField), int(RowsField), BoxNumber(4), int(StatusLine), int(FirstOtherControl)})
+  for (int n : {int(MidiPathField), int(RowsField), BoxNumber(4), int(ArpeggiosBox), int(StatusLine),
+                int(FirstOtherControl)})
     toolkit.Click(n);
   toolkit.Later([this] {
     EXPECT_EQ(runs + toolkit.requests.size(), 0u);
@@ -120,6 +163,8 @@ TEST_F(Window, ClearAndDefaultActAndFieldsBoxesAndLabelsStartNothing) {
   });
   toolkit.Click(ClearButton);
   toolkit.Later([this] { EXPECT_EQ(toolkit.CheckedText(), std::string(112, '0')); });
+  toolkit.Click(AutoButton);
+  toolkit.Later([this] { EXPECT_EQ(toolkit.CheckedText(), std::string(73, '0') + "1" + std::string(38, '0')); });
   toolkit.Click(DefaultButton);
   CloseAndRun();
   EXPECT_EQ(toolkit.CheckedText(), kDefaultMapper);  // not the stored text
@@ -140,18 +185,24 @@ TEST_F(Window, BrowseProposesTheMidiFieldsFolderAndNameButAlwaysSongTxtForTheOut
   EXPECT_EQ(toolkit.Text(OutputPathField), "/elsewhere/mine.txt");
 }
 
-TEST_F(Window, CloseStoresTheFourTextsThenTheMapperThenEnds) {
+TEST_F(Window, CloseStoresTheFourTextsThenTheMapperThenTheOptionsThenEnds) {
   Build();
   toolkit.SetText(MidiPathField, "/m/song.mid");
   toolkit.SetText(RowsField, "");
   toolkit.SetText(TicksField, "twelve");
   toolkit.SetText(OutputPathField, "/o/out.txt");
   toolkit.Click(BoxNumber(0));  // Pulse 1, channel 1: now unchecked
-  toolkit.Later([this] { EXPECT_TRUE(registry.writes.empty()) << "written before the close"; });
+  toolkit.Click(TempoChangesBox);
+  toolkit.Click(NearestRowBox);
+  toolkit.Later([this] {
+    EXPECT_TRUE(registry.writes.empty()) << "written before the close";
+    EXPECT_EQ(OptionsOn(*window), "1100");
+  });
   CloseAndRun();
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"in", "/m/song.mid"}, {"out", "/o/out.txt"}, {"rpp", ""}, {"ticks", "twelve"},
-      {"mapper", "0" + kDefaultMapper.substr(1)}};
+      {"mapper", "0" + kDefaultMapper.substr(1)}, {"tempos", "1"}, {"nearest", "1"}, {"spread", "0"},
+      {"arpeggio", "0"}};
   EXPECT_EQ(registry.writes, expected);
   EXPECT_TRUE(toolkit.windowClosed);
 }
@@ -206,11 +257,14 @@ TEST_F(Window, InputDuringARunIsHandledButItsEventsAreDroppedUntilTheLastStep) {
   Build();
   run = [this](FrontEnd& frontEnd) {
     toolkit.Click(BoxNumber(0));
+    toolkit.Click(NearestRowBox);
     toolkit.Click(ClearButton);
     toolkit.RequestClose();
     toolkit.Click(OutputBrowseButton);
+    EXPECT_EQ(OptionsOn(frontEnd), "0000");
     frontEnd.Step(Stage::Notes);
     EXPECT_FALSE(frontEnd.IsChannelMapped(1, 0)) << "notes placed now read the box the step toggled";
+    EXPECT_EQ(OptionsOn(frontEnd), "0100") << "and the option box";
     toolkit.Click(MidiBrowseButton);  // after the last step: the loop handles it
   };
   toolkit.Click(GoButton);
@@ -218,7 +272,7 @@ TEST_F(Window, InputDuringARunIsHandledButItsEventsAreDroppedUntilTheLastStep) {
   EXPECT_EQ(toolkit.CheckedText(), "0" + kDefaultMapper.substr(1));  // toggled; Clear lost
   ASSERT_EQ(toolkit.requests.size(), 1u);
   EXPECT_EQ(toolkit.requests[0].substr(0, 5), "open ");
-  EXPECT_EQ(registry.writes.size(), 5u);  // one close sequence, after the run
+  EXPECT_EQ(registry.writes.size(), 9u);  // one close sequence, after the run
 }
 
 TEST_F(Window, TwoRunsInARowWriteTheSameFile) {

@@ -26,6 +26,7 @@ find_window() {
   [ -n "$window" ]
 }
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1 && sleep 0.3; }  # client X Y
+keys() { xdotool key "$@" && sleep 0.3; }  # to the window under the pointer: no window manager
 clipboard() { xclip -selection clipboard -o 2>/dev/null; }
 clipboard_is() { [ "$(clipboard)" = "$1" ]; }
 app_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
@@ -52,10 +53,10 @@ PYTHON
   app_pid=""
   [ "$status" -eq 0 ] || fail "the program ended with $status"
 }
-# check_settings IN OUT RPP TICKS: the five stored values, read with the
-# caller's `value NAME`; the mapper text is left in $mapper.
+# check_settings IN OUT RPP TICKS TEMPOS NEAREST SPREAD ARPEGGIO: the stored
+# values, read with the caller's `value NAME`; the mapper text is left in $mapper.
 check_settings() {
-  for name in in out rpp ticks; do
+  for name in in out rpp ticks tempos nearest spread arpeggio; do
     [ "$(value $name)" = "$1" ] || fail "$name: '$(value $name)', not '$1'"
     shift
   done

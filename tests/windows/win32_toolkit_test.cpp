@@ -49,6 +49,7 @@ class Win32Window : public ::testing::Test {
  protected:
   void SetUp() override {
     settings.OpenSettingsKey("FARROW_TONVERT");
+    registry.values["spread"] = "1";  // its box starts checked
     ASSERT_TRUE(window.Build());
     for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
   }
@@ -63,7 +64,7 @@ class Win32Window : public ::testing::Test {
   Settings settings{registry};
   Win32Toolkit toolkit;
   std::chrono::steady_clock::time_point now{};  // every step repaints: each look is 20 ms later
-  MainWindow window{toolkit, settings, WindowsShellPlatform(), RunConversion,
+  MainWindow window{toolkit, settings, WindowsShellPlatform(), RunConversion, {},
                     [this] { return now += kStatusRepaint; }};
 };
 
@@ -93,6 +94,14 @@ TEST_F(Win32Window, EveryControlHasTheLayoutsPlaceTextAndWindowsClassWithTheDefa
               std::make_tuple(className, style, sunken, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))))
         << c.number;
   }
+  // Tab goes through the controls that take the focus in creation order.
+  std::vector<int> created, tabbed;
+  for (const ControlLayout& c : MainWindowControls("c:/song.txt"))
+    if (c.kind != ControlKind::Frame && c.kind != ControlKind::Label) created.push_back(c.number);
+  for (HWND at = GetNextDlgTabItem(main, nullptr, FALSE); at != nullptr && tabbed.size() < created.size();
+       at = GetNextDlgTabItem(main, at, FALSE))
+    tabbed.push_back(GetDlgCtrlID(at) - kControlIdBase);
+  EXPECT_EQ(tabbed, created);
 }
 
 TEST_F(Win32Window, ClicksAndTheCloseRequestReachTheLoopButEnterAndEscapeAreNoControls) {
@@ -100,9 +109,14 @@ TEST_F(Win32Window, ClicksAndTheCloseRequestReachTheLoopButEnterAndEscapeAreNoCo
   for (const int key : {IDOK, IDCANCEL})  // Enter and Escape, as the dialog manager sends them: no controls
     SendMessageA(toolkit.WindowHandle(), WM_COMMAND, key, LPARAM(GetDlgItem(toolkit.WindowHandle(), key)));
   PostMessageA(Control(window.MapperBoxList()[64].control), BM_CLICK, 0, 0);
+  PostMessageA(Control(AutoButton), BM_CLICK, 0, 0);  // no suggestion given: nothing changes
+  PostMessageA(Control(TempoChangesBox), BM_CLICK, 0, 0);
   PostMessageA(toolkit.WindowHandle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(window.RunEventLoop(), 0);
   EXPECT_EQ(registry.values["mapper"], std::string(64, '0') + "1" + std::string(47, '0'));
+  EXPECT_EQ(registry.values["tempos"] + registry.values["nearest"] + registry.values["spread"] +
+                registry.values["arpeggio"],
+            "1010");
   EXPECT_EQ(registry.values["out"], "c:/song.txt") << "read from the window before it closed";
   EXPECT_EQ(toolkit.WindowHandle(), nullptr);
 }
@@ -120,8 +134,12 @@ TEST_F(Win32Window, EachStatusStepTakesExactlyOnePendingMessageAndDropsTheEventI
   EXPECT_FALSE(ClickPending());
   for (const MapperBox& box : window.MapperBoxList()) EXPECT_FALSE(toolkit.IsChecked(box.control));
   PostMessageA(Control(window.MapperBoxList()[64].control), BM_CLICK, 0, 0);
+  PostMessageA(Control(ArpeggiosBox), BM_CLICK, 0, 0);
+  EXPECT_FALSE(window.IsOptionOn(Option::Arpeggios));
   window.Step(Stage::Note, 31);
-  EXPECT_TRUE(window.IsChannelMapped(5, 0)) << "a box clicked during a run toggles";
+  window.Step(Stage::Note, 62);
+  EXPECT_TRUE(window.IsChannelMapped(5, 0) && window.IsOptionOn(Option::Arpeggios)) << "boxes clicked in a run toggle";
+  EXPECT_TRUE(window.IsOptionOn(Option::SpreadChords) && !window.IsOptionOn(Option::NearestRow));
 }
 
 TEST_F(Win32Window, BoxesShowTheirTitleTextAndIconAndTheReportClosesAfterItsTime) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# tonvert.exe end to end under wine in Xvfb: the paths stored in the registry
-# beforehand, Go! pressed, the output and the clipboard checked, the window
-# closed as a window manager closes it, and the five values read back.
+# tonvert.exe end to end under wine in Xvfb: the paths and "Arpeggios" stored in
+# the registry beforehand, "Tempo changes" clicked and Go! pressed, the output
+# and the clipboard checked, the window closed as a window manager closes it,
+# and the nine values read back.
 #   window_end_to_end.sh TONVERT.EXE PREFIX EXAMPLES-FOLDER PYTHON FTCHECK [SCREENSHOT.png]
 set -euo pipefail
 exe=$1 prefix=$2 examples=$3 python=$4 ftcheck=$5 screenshot=${6:-}
@@ -23,6 +24,7 @@ reg delete "$user_key" /f >/dev/null || true
 reg delete 'HKLM\SOFTWARE\Farrow\FARROW_TONVERT' /f >/dev/null || true  # what an earlier version kept
 reg add "$user_key" /v in /t REG_SZ /d "$midi_path" /f >/dev/null
 reg add "$user_key" /v out /t REG_SZ /d "$out_path" /f >/dev/null
+reg add "$user_key" /v arpeggio /t REG_SZ /d 1 /f >/dev/null
 
 # The window reads instruments.ini and drums.ini from its current folder.
 (cd "$work/songs" && exec wine "$exe" </dev/null >"$work/app.log" 2>&1) &
@@ -30,6 +32,7 @@ app_pid=$!
 wait_for 60 find_window || fail "no window appeared"
 sleep 1  # the controls are painted
 click 100 670  # no window manager gives the window the focus: a click on the status line
+click 120 100  # Tempo changes
 click 460 670  # Go!
 wait_for 30 clipboard_is "$out_path" || fail "the clipboard holds '$(clipboard)', not '$out_path'"
 "$python" "$ftcheck" "$work/songs/out.txt" || fail "the tracker would not import the output"
@@ -38,5 +41,5 @@ close_window
 
 stored=$(reg query "$user_key" | tr -d '\r')
 value() { sed -n "s/^ *$1 *REG_SZ *//p" <<<"$stored"; }
-check_settings "$midi_path" "$out_path" 64 36
-echo "tonvert.exe converted, put the path on the clipboard and stored its five settings"
+check_settings "$midi_path" "$out_path" 64 36 1 0 0 1
+echo "tonvert.exe converted, put the path on the clipboard and stored its nine settings"
