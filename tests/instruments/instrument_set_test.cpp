@@ -36,7 +36,7 @@ Outcome RunStages(const std::string* instrumentsIni, const std::string* drumsIni
       BuildInstrumentSet(song, ReadInstrumentDefinitions(dir / "i.ini"), ReadDrumDefinitions(dir / "d.ini"));
   test::FakeFrontEnd quiet;
   const std::string doc = WriteDocument(set, PatternGrid(0, 1), 120, quiet);
-  return {Between(doc, "# Macros\r\n", "\r\n\r\n# DPCM"), Between(doc, "# Instruments\r\n", "\r\n\r\n# Tracks"),
+  return {Between(doc, "# Macros\r\n", "\r\n\r\n# DPCM"), Between(doc, "\r\n# Instruments\r\n", "\r\n\r\n# Tracks"),
           set.warnings, set.instrumentsLeftOut};
 }
 
