@@ -7,6 +7,8 @@ void CliFrontEnd::SetStatus(const std::string& text) {
   // One line for the placement stage, not 1,600.
   if (text.rfind("Note #", 0) == 0 && text != "Note #0") return;
   std::fprintf(stderr, "%s\n", text.c_str());
+  for (const auto& [status, line] : linesAfter_)
+    if (status == text) std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 void CliFrontEnd::ShowMessage(const Message& message) {

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/front_end.h"
 #include "shell/channel_mapper.h"
@@ -28,11 +30,16 @@ class CliFrontEnd : public FrontEnd {
   void ShowReport(const RunReport& report) override;
 
   MapperModel& mapper() { return mapper_; }
+  // A progress line of our own, printed right after the status line `status`.
+  void AddLineAfter(const std::string& status, const std::string& line) {
+    linesAfter_.emplace_back(status, line);
+  }
 
  private:
   std::string midiPath_, rows_, ticks_, output_;
   bool quiet_;
   MapperModel mapper_;
+  std::vector<std::pair<std::string, std::string>> linesAfter_;
 };
 
 }  // namespace tonvert

@@ -59,17 +59,20 @@ TEST(WindowLayout, MapperBoxesAreCreatedColumnByColumnAtTheirPlaces) {
 }
 
 TEST(StartUp, ShowsTheStoredTextsAsStoredAndTheDefaultsForWhatIsNotStored) {
-  const struct { std::map<std::string, std::string> stored; Texts shown; } cases[] = {
-      {{}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper}},
+  const struct { std::map<std::string, std::string> stored; Texts shown; Texts args; } cases[] = {
+      {{}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper}, {"-x", ""}},
       {{{"in", " /music/a b.mid"}, {"rpp", "abc"}, {"ticks", "$20"}, {"out", "/x.txt"}, {"mapper", "1"}},
-       {" /music/a b.mid", "abc", "$20", "/x.txt", "1" + std::string(111, '0')}},
+       {" /music/a b.mid", "abc", "$20", "/x.txt", "1" + std::string(111, '0')}, {}},
+      // A file on the command line ("Open with") replaces the stored one.
+      {{{"in", "/music/a.mid"}}, {"-b.mid", "64", "36", "/home/ann/song.txt", kDefaultMapper},
+       {"-x", "--", "-b.mid", "c.mid"}},
   };
   for (const auto& c : cases) {
     FakeRegistry registry;
     registry.values = c.stored;
     FakeToolkit toolkit;
     toolkit.RequestClose();
-    EXPECT_EQ(RunApplication(toolkit, registry, LinuxShellPlatform("/home/ann")), 0);
+    EXPECT_EQ(RunApplication(toolkit, registry, LinuxShellPlatform("/home/ann"), c.args), 0);
     EXPECT_EQ(registry.key, std::string(kPlatformSettingsFolder) + "FARROW_TONVERT");
     EXPECT_EQ(toolkit.title, "Quenby Tonvert v0.1.124.1 (farrow.example)");
     EXPECT_EQ((Texts{toolkit.Text(MidiPathField), toolkit.Text(RowsField), toolkit.Text(TicksField),
