@@ -13,7 +13,9 @@ root=$PWD
 kind=$1 build=$(cd "$2" && pwd)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+installed=""
+# A failed check does not leave the package on the machine.
+trap 'rm -rf "$tmp"; [ -z "$installed" ] || dpkg --purge tonvert >/dev/null' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 # The example converted with the checkout's library, by the Linux build.
@@ -40,6 +42,7 @@ deb() {
 
   if dpkg -s tonvert >/dev/null 2>&1; then dpkg --purge tonvert >/dev/null; fi
   dpkg -i "$deb" >/dev/null
+  installed=1
   local files
   files=$(dpkg -L tonvert)
   tonvert-cli --version
@@ -70,6 +73,7 @@ deb() {
   )
 
   dpkg --purge tonvert >/dev/null
+  installed=""
   ! dpkg -s tonvert >/dev/null 2>&1 || fail "still installed"
   while read -r path; do
     [ -d "$path" ] || [ ! -e "$path" ] || fail "$path is left behind"
