@@ -15,6 +15,9 @@ packages=(
   # the Windows build (mingw-w64, GoogleTest's sources) and its tests under wine;
   # installed without recommends like everything here, so wine stays small
   g++-mingw-w64-x86-64 googletest wine wine64
+  # the packages' checks: manual pages and icons remade, the .deb's dependencies
+  # and lint, the desktop entry
+  pandoc librsvg2-bin dpkg-dev lintian desktop-file-utils man-db
 )
 
 missing=()

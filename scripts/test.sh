@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Tonvert and runs every test: the plain build, then the tests again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build's tests
-# under wine.
+# under wine; the .deb and the Windows zip are built and tried as users get them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,10 +9,16 @@ scripts/install-deps.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
+echo "== Manual pages and icons match their sources"
+scripts/make-docs.sh --check
+
 echo "== Plain build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== Debian package: lintian, installed, used, purged"
+scripts/test-packages.sh deb build
 
 echo "== Sanitizer build (ASan + UBSan)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTONVERT_SANITIZE=ON >/dev/null
@@ -31,3 +37,6 @@ cmake -S . -B build-win-tests -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DTONVERT_HOST_CLI="$PWD/build/src/cli/tonvert-cli" >/dev/null
 cmake --build build-win-tests -j"$jobs"
 ctest --test-dir build-win-tests --output-on-failure -j"$jobs"
+
+echo "== Windows zip: unpacked and run under wine"
+scripts/test-packages.sh zip build-win-tests

@@ -7,6 +7,8 @@ void CliFrontEnd::Step(Stage stage, int64_t index) {
   // One line for the placement stage, not 1,600.
   if (stage == Stage::Note && index != 0) return;
   std::fprintf(stderr, "%s\n", StatusText(stage, index).c_str());
+  for (const auto& [after, line] : linesAfter_)
+    if (after == stage) std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 void CliFrontEnd::ShowMessage(const Message& message) {

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/front_end.h"
 #include "convert/channel_map.h"
@@ -28,11 +30,14 @@ class CliFrontEnd : public FrontEnd {
   void ShowReport(const RunReport& report) override;
 
   AssignmentTable& mapper() { return mapper_; }
+  // A progress line of our own, printed right after the status of `stage`.
+  void AddLineAfter(Stage stage, const std::string& line) { linesAfter_.emplace_back(stage, line); }
 
  private:
   std::string midiPath_, rows_, ticks_, output_;
   bool quiet_;
   AssignmentTable mapper_;
+  std::vector<std::pair<Stage, std::string>> linesAfter_;
 };
 
 }  // namespace tonvert

@@ -9,6 +9,7 @@
 #include "cli/cli_front_end.h"
 #include "common/version.h"
 #include "common/file_io.h"
+#include "common/library_files.h"
 #include "convert/conversion.h"
 
 namespace {
@@ -106,19 +107,26 @@ int main(int argc, char* argv[]) {
   if (hasOutput && output.empty()) return Usage("the output path is empty");
   if (!hasOutput) output = DefaultOutputPath(midiPath);
 
+  tonvert::CliFrontEnd frontEnd(midiPath, rows, ticks, output, quiet);
   tonvert::RunOptions options;
   options.dashWritesStdout = true;
-  for (auto [named, path, target] : {std::tuple{hasInstruments, instruments, &options.instrumentsPath},
-                                     std::tuple{hasDrums, drums, &options.drumsPath}}) {
-    if (!named) continue;
-    if (!Readable(path)) {
+  for (auto [named, path, target, stage] :
+       {std::tuple{hasInstruments, instruments, &options.instrumentsPath, tonvert::Stage::ReadingInstruments},
+        std::tuple{hasDrums, drums, &options.drumsPath, tonvert::Stage::ReadingDrums}}) {
+    if (!named) {
+      const tonvert::DefinitionFile found = tonvert::FindDefinitionFile(*target);
+      *target = found.path;
+      if (found.fromLibrary) frontEnd.AddLineAfter(stage, "Using library file " + found.path);
+      continue;
+    }
+    // An empty name asks for no definitions at all.
+    if (!path.empty() && !Readable(path)) {
       std::fprintf(stderr, "error: Cannot read %s\n", path.c_str());
       return 1;
     }
     *target = path;
   }
 
-  tonvert::CliFrontEnd frontEnd(midiPath, rows, ticks, output, quiet);
   if (hasMapper) tonvert::ApplyMapperText(frontEnd.mapper(), mapper);
   const tonvert::RunOutcome outcome = tonvert::RunConversion(frontEnd, options);
   if (outcome != tonvert::RunOutcome::Written) return 1;

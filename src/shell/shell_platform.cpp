@@ -69,4 +69,15 @@ FileRequest OutputFileRequest() {
   return request;
 }
 
+std::string FirstFileArgument(const std::vector<std::string>& args) {
+  bool options = true;
+  for (const std::string& arg : args) {
+    if (options && arg == "--")
+      options = false;
+    else if (!arg.empty() && (!options || arg[0] != '-'))
+      return arg;
+  }
+  return std::string();
+}
+
 }  // namespace tonvert

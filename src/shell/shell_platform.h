@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "shell/toolkit.h"
 
@@ -33,5 +34,9 @@ ProposedFile SplitProposedFile(const std::string& text, char separator);
 // The requesters behind the two Browse buttons.
 FileRequest MidiFileRequest(const std::string& midiPathText, char separator);
 FileRequest OutputFileRequest();
+
+// The MIDI file the window opens with ("Open with" passes one): the first
+// argument that is not an option, "--" ending the options; "" when none.
+std::string FirstFileArgument(const std::vector<std::string>& args);
 
 }  // namespace tonvert

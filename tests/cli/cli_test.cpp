@@ -44,7 +44,8 @@ TEST_F(Cli, ConvertsBesideTheMidiFileAndPrintsWhereTheOutputIs) {
   EXPECT_EQ(r.out, "song.txt\n");
   EXPECT_EQ(test::FtCheck(dir / "song.txt"), 0);
   EXPECT_EQ(r.err,
-            "Reading MIDI\nReading instruments\nProgram #0\nProgram #1\nNotes\nReading drums\nNote #0\n"
+            "Reading MIDI\nReading instruments\nProgram #0\nProgram #1\nNotes\nReading drums\n"
+            "Using library file " TONVERT_SOURCE_DIR "/library/drums.ini\nNote #0\n"
             "Frame #0\nMacros and instruments\nWriting file\nCompleted\n"
             "warning: Undefined instrument program #5\n");
 }
@@ -69,6 +70,10 @@ TEST_F(Cli, OptionsAreReadTheGnuWay) {
   EXPECT_NE(ReadFile(dir / "out.txt").find("TRACK  8   6 120 "), std::string::npos);
   EXPECT_FALSE(test::FileExists(dir / "first.txt"));
   EXPECT_EQ(Run("-q -- song.mid").status, 0);
+  // Empty names read no definitions: neither the folder's nor the library's.
+  const CliRun none = Run("-i '' -d '' song.mid");
+  EXPECT_NE(none.err.find("warning: Undefined instrument program #0\n"), std::string::npos);
+  EXPECT_EQ(none.err.find("Using library file"), std::string::npos);
 }
 
 TEST_F(Cli, DashWritesOnlyTheDocumentToStandardOutput) {

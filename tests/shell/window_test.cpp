@@ -91,19 +91,22 @@ TEST(WindowLayout, ControlsTakeTheFocusInThisOrderAtTheirPlacesAndNoneOverlaps) 
 }
 
 TEST(StartUp, ShowsTheStoredTextsAsStoredAndTheDefaultsForWhatIsNotStored) {
-  const struct { std::map<std::string, std::string> stored; Texts shown; } cases[] = {
-      {{}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper, "0000"}},
+  const struct { std::map<std::string, std::string> stored; Texts shown; Texts args; } cases[] = {
+      {{}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper, "0000"}, {"-x", ""}},
       {{{"in", " /music/a b.mid"}, {"rpp", "abc"}, {"ticks", "$20"}, {"out", "/x.txt"}, {"mapper", "1"},
         {"tempos", "1"}, {"nearest", "yes"}, {"spread", "1 "}, {"arpeggio", "1"}},  // only "1" checks
-       {" /music/a b.mid", "abc", "$20", "/x.txt", "1" + std::string(111, '0'), "1001"}},
-      {{{"nearest", "1"}, {"spread", "1"}, {"tempos", "0"}}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper, "0110"}},
+       {" /music/a b.mid", "abc", "$20", "/x.txt", "1" + std::string(111, '0'), "1001"}, {}},
+      {{{"nearest", "1"}, {"spread", "1"}, {"tempos", "0"}}, {"", "64", "36", "/home/ann/song.txt", kDefaultMapper, "0110"}, {}},
+      // A file on the command line ("Open with") replaces the stored one.
+      {{{"in", "/music/a.mid"}}, {"-b.mid", "64", "36", "/home/ann/song.txt", kDefaultMapper, "0000"},
+       {"-x", "--", "-b.mid", "c.mid"}},
   };
   for (const auto& c : cases) {
     FakeRegistry registry;
     registry.values = c.stored;
     FakeToolkit toolkit;
     toolkit.RequestClose();
-    EXPECT_EQ(RunApplication(toolkit, registry, LinuxShellPlatform("/home/ann")), 0);
+    EXPECT_EQ(RunApplication(toolkit, registry, LinuxShellPlatform("/home/ann"), c.args), 0);
     auto on = [&](int box) { return toolkit.At(box).checked ? '1' : '0'; };
     EXPECT_EQ(registry.key, std::string(kPlatformSettingsFolder) + "FARROW_TONVERT");
     EXPECT_EQ(toolkit.title, "Quenby Tonvert v0.1.124.1 (farrow.example)");

@@ -2,7 +2,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "settings/settings.h"
 #include "shell/application.h"
@@ -13,8 +16,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The manifest asks for the version 6 controls, which this registers.
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  // Command-line arguments are not read: the window is the whole interface.
   std::unique_ptr<tonvert::Registry> registry = tonvert::CreatePlatformRegistry();
   tonvert::Win32Toolkit toolkit;
-  return tonvert::RunApplication(toolkit, *registry, tonvert::WindowsShellPlatform());
+  return tonvert::RunApplication(toolkit, *registry, tonvert::WindowsShellPlatform(),
+                                 std::vector<std::string>(__argv + 1, __argv + __argc));
 }
