@@ -34,6 +34,51 @@ int RoutedChannel(ChannelRouting& routing, int midiChannel) {
   return 0;
 }
 
+// The cell a note plays in on `channel`; false when it has nothing to play.
+bool MakeCell(const Note& note, int channel, const InstrumentSet& instruments, Cell& cell) {
+  if (note.channel == kDrumChannel) {
+    const DrumSound& drum = instruments.drums[static_cast<size_t>(note.key)];
+    // A drum without an instrument or key text has nothing to play: placing a
+    // silent cell would only erase or cut real notes.
+    if (drum.instrument < 1 || drum.keyText.empty()) return false;
+    cell.kind = Cell::Drum;
+    cell.value = static_cast<uint8_t>(note.key);
+    cell.instrument = InstrumentCell(drum.instrument);
+  } else {
+    if (TrackerChannel(channel).noise) {
+      // Noise cells carry a pitch 0-F; melodic names there are misread.
+      cell.kind = Cell::Noise;
+      cell.value = static_cast<uint8_t>((12 * Octave(note.key) + note.key % 12) % 16);
+    } else {
+      cell.kind = Cell::Melodic;
+      cell.value = static_cast<uint8_t>(note.key);
+    }
+    cell.instrument = InstrumentCell(instruments.programInstrument[static_cast<size_t>(note.program)]);
+  }
+  if (TrackerChannel(channel).pulse) {
+    // A drum on a pulse channel plays the narrowest duty: its instrument has
+    // no duty of its own, and the previous note's V would linger otherwise.
+    const uint8_t duty =
+        note.channel == kDrumChannel ? 0 : instruments.dutyEffect[static_cast<size_t>(note.program)];
+    cell.effects[0] = Effect{'V', duty};
+  }
+  // MIDI velocity 0-127 onto the tracker's volume 0-15.
+  cell.volume = static_cast<uint8_t>(std::min(note.velocity / 8, 15));
+  return true;
+}
+
+// A position on the grid: the frame and the row within it.
+struct GridPosition {
+  int64_t frame;
+  int64_t row;
+};
+
+GridPosition PositionOf(int64_t time, const Grid& grid) {
+  const int64_t frameLength = int64_t{grid.rowsPerPattern} * grid.ticksPerRow;
+  const int64_t frame = time / frameLength;
+  return {frame, (time - frame * frameLength) / grid.ticksPerRow};
+}
+
 }  // namespace
 
 PatternGrid::PatternGrid(int32_t frames, int32_t rows)
@@ -43,9 +88,11 @@ PatternGrid::PatternGrid(int32_t frames, int32_t rows)
 
 Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& instruments,
                      ChannelRouting& routing, Progress& progress) {
-  const int64_t ticks = grid.ticksPerRow;
-  const int64_t frameLength = int64_t{grid.rowsPerPattern} * ticks;
+  const int64_t frameLength = int64_t{grid.rowsPerPattern} * grid.ticksPerRow;
   Placement out{PatternGrid(FrameCount(song, frameLength), grid.rowsPerPattern)};
+  // The grid holds one frame more than is written: a note-off at the very end
+  // of the song lands there instead of needing a check.
+  const auto inGrid = [&out](const GridPosition& p) { return p.frame <= kMaxFrames && p.frame <= out.grid.frames(); };
 
   for (size_t i = 0; i < song.notes.size(); ++i) {
     if (i % kStatusEvery == 0) progress.Step(Stage::Note, static_cast<int64_t>(i));
@@ -54,54 +101,25 @@ Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& in
 
     const int channel = RoutedChannel(routing, note.channel);
     if (channel == 0) continue;
-
     Cell cell;
-    if (note.channel == kDrumChannel) {
-      const DrumSound& drum = instruments.drums[static_cast<size_t>(note.key)];
-      // A drum without an instrument or key text has nothing to play: placing a
-      // silent cell would only erase or cut real notes.
-      if (drum.instrument < 1 || drum.keyText.empty()) continue;
-      cell.kind = Cell::Drum;
-      cell.value = static_cast<uint8_t>(note.key);
-      cell.instrument = InstrumentCell(drum.instrument);
-    } else {
-      if (TrackerChannel(channel).noise) {
-        // Noise cells carry a pitch 0-F; melodic names there are misread.
-        cell.kind = Cell::Noise;
-        cell.value = static_cast<uint8_t>((12 * Octave(note.key) + note.key % 12) % 16);
-      } else {
-        cell.kind = Cell::Melodic;
-        cell.value = static_cast<uint8_t>(note.key);
-      }
-      cell.instrument = InstrumentCell(instruments.programInstrument[static_cast<size_t>(note.program)]);
-    }
-    if (TrackerChannel(channel).pulse) {
-      // A drum on a pulse channel plays the narrowest duty: its instrument has
-      // no duty of its own, and the previous note's V would linger otherwise.
-      const uint8_t duty = note.channel == kDrumChannel ? 0 : instruments.dutyEffect[static_cast<size_t>(note.program)];
-      cell.effects[0] = Effect{'V', duty};
-    }
+    if (!MakeCell(note, channel, instruments, cell)) continue;
 
-    const int64_t frame = note.start / frameLength;
-    const int64_t row = (note.start - frame * frameLength) / ticks;
-    if (frame >= kMaxFrames) out.songCut = true;
-    if (frame > kMaxFrames || frame > out.grid.frames()) continue;
-    // MIDI velocity 0-127 onto the tracker's volume 0-15.
-    const int volume = std::min(note.velocity / 8, 15);
-    if (volume == 0) continue;
+    const GridPosition start = PositionOf(note.start, grid);
+    if (start.frame >= kMaxFrames) out.songCut = true;
+    if (!inGrid(start)) continue;
+    // Velocities below 8 are too quiet for the tracker's volume column.
+    if (cell.volume == 0) continue;
 
-    Cell& target = out.grid.at(frame, row, channel);
+    Cell& target = out.grid.at(start.frame, start.row, channel);
     // The earlier note keeps its cell.
     if (target.kind != Cell::Empty && target.kind != Cell::NoteOff) continue;
-    cell.volume = static_cast<uint8_t>(volume);
     target = cell;
 
     // A note that never ends gets no note-off.
     if (!note.closed) continue;
-    const int64_t offFrame = note.end / frameLength;
-    if (offFrame > kMaxFrames || offFrame > out.grid.frames()) continue;
-    const int64_t offRow = (note.end - offFrame * frameLength) / ticks;
-    Cell& off = out.grid.at(offFrame, offRow, channel);
+    const GridPosition end = PositionOf(note.end, grid);
+    if (!inGrid(end)) continue;
+    Cell& off = out.grid.at(end.frame, end.row, channel);
     if (off.kind == Cell::Empty) off.kind = Cell::NoteOff;
   }
   // The status steps keep their pace over the slots no note fills.
