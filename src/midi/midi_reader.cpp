@@ -279,9 +279,10 @@ bool ReadMidiBytes(const uint8_t* data, size_t size, MidiState& state, FrontEnd&
 }
 
 bool ReadMidiFile(const std::string& path, MidiState& state, FrontEnd& frontEnd) {
-  std::unique_ptr<ReadableFile> file = ReadableFile::OpenRegular(path);
+  std::string whyNot;
+  std::unique_ptr<ReadableFile> file = ReadableFile::OpenRegular(path, &whyNot);
   if (!file) {
-    frontEnd.ShowMessage({MessageKind::Error, kErrorTitle, "Bad file", true});
+    frontEnd.ShowMessage({MessageKind::Error, kErrorTitle, "Bad file", true, path + ": " + whyNot});
     return false;
   }
   ByteReader in(*file);
