@@ -1,8 +1,9 @@
 // The command line's front end: progress and messages on standard error, the
-// mapper in a plain model, the fields from the options.
+// mapper in a plain model, the fields and options from the command line.
 #pragma once
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 #include "common/front_end.h"
@@ -12,26 +13,35 @@ namespace tonvert {
 
 class CliFrontEnd : public FrontEnd {
  public:
+  // `heading`, when not empty, is printed as "heading:" before this run's first
+  // line on standard error, so the lines of several files can be told apart.
   CliFrontEnd(std::string midiPath, std::string rows, std::string ticks, std::string output,
-              bool quiet)
+              bool quiet, std::set<Option> options = {}, std::string heading = "")
       : midiPath_(std::move(midiPath)),
         rows_(std::move(rows)),
         ticks_(std::move(ticks)),
         output_(std::move(output)),
-        quiet_(quiet) {}
+        quiet_(quiet),
+        options_(std::move(options)),
+        heading_(std::move(heading)) {}
 
   void SetStatus(const std::string& text) override;
   void ShowMessage(const Message& message) override;
   bool IsChannelMapped(int trackerChannel, int midiChannel) override;
   std::string FieldText(Field field) override;
+  bool IsOptionOn(Option option) override { return options_.count(option) != 0; }
   void PutOnClipboard(const std::string&) override {}  // the path is printed instead
   void ShowReport(const RunReport& report) override;
 
   MapperModel& mapper() { return mapper_; }
 
  private:
+  void PrintLine(const std::string& line);
+
   std::string midiPath_, rows_, ticks_, output_;
   bool quiet_;
+  std::set<Option> options_;
+  std::string heading_;  // emptied once printed
   MapperModel mapper_;
 };
 
