@@ -2,7 +2,6 @@
 #include <getopt.h>
 
 #include <algorithm>
-#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
