@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, testing and running Tonvert need.
-# Only missing packages are installed; run as root (or with sudo).
+# Installs the Debian 12 packages Tonvert needs. Only missing packages are
+# installed; run as root (or with sudo).
+#   install-deps.sh run    what building and running need (compiler, CMake, FLTK)
+#   install-deps.sh test   that, and what the tests need besides (GoogleTest, an
+#                          X server, clang for fuzzing, mingw-w64 and wine)
+# Without an argument it installs the test set.
 set -euo pipefail
 
-packages=(
-  # build and unit tests
-  cmake g++ make pkg-config libgtest-dev libgmock-dev python3
+run_packages=(
+  # the build
+  cmake g++ make pkg-config
   # the window
   libfltk1.3-dev
+)
+test_packages=(
+  # unit tests, the document checker, the benchmark
+  libgtest-dev libgmock-dev python3
   # the window's end-to-end test: X server, input, clipboard, close request, a font
   xvfb xdotool xclip python3-xlib fonts-dejavu-core
   # the fuzz targets: clang and its libFuzzer runtime
@@ -19,6 +27,12 @@ packages=(
   # and lint, the desktop entry
   pandoc librsvg2-bin dpkg-dev lintian desktop-file-utils man-db
 )
+
+case "${1:-test}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2 && exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

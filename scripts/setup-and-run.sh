@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what Tonvert needs, builds it, and converts the bundled example song.
+# Installs what building and running Tonvert need, builds it, and converts the
+# bundled example song.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh run
 
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DTONVERT_BUILD_TESTS=OFF >/dev/null
 cmake --build build-release -j"$(nproc 2>/dev/null || echo 2)"

@@ -2,17 +2,27 @@
 
 namespace tonvert {
 
+void CliFrontEnd::PrintLine(const std::string& line) {
+  if (!heading_.empty()) {
+    std::fprintf(stderr, "%s:\n", heading_.c_str());
+    heading_.clear();
+  }
+  std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 void CliFrontEnd::Step(Stage stage, int64_t index) {
   if (quiet_) return;
   // One line for the placement stage, not 1,600.
   if (stage == Stage::Note && index != 0) return;
-  std::fprintf(stderr, "%s\n", StatusText(stage, index).c_str());
+  PrintLine(StatusText(stage, index));
   for (const auto& [after, line] : linesAfter_)
-    if (after == stage) std::fprintf(stderr, "%s\n", line.c_str());
+    if (after == stage) PrintLine(line);
 }
 
 void CliFrontEnd::ShowMessage(const Message& message) {
-  std::fprintf(stderr, "%s: %s\n", message.stopsRun ? "error" : "warning", message.text.c_str());
+  std::string line = (message.stopsRun ? "error: " : "warning: ") + message.text;
+  if (!message.detail.empty()) line += " (" + message.detail + ")";
+  PrintLine(line);
 }
 
 bool CliFrontEnd::IsChannelMapped(int trackerChannel, int midiChannel) {
@@ -34,7 +44,7 @@ std::string CliFrontEnd::FieldText(Field field) {
 }
 
 void CliFrontEnd::ShowReport(const RunReport& report) {
-  for (const std::string& w : report.warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
+  for (const std::string& w : report.warnings) PrintLine("warning: " + w);
 }
 
 }  // namespace tonvert

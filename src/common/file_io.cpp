@@ -11,27 +11,59 @@
 #endif
 
 #include <cerrno>
+#include <cstring>
 
 namespace tonvert {
 
-std::unique_ptr<ReadableFile> ReadableFile::OpenRegular(const std::string& path) {
-  if (path.empty()) return nullptr;
+namespace {
+
+std::unique_ptr<ReadableFile> Refuse(std::string* whyNot, std::string reason) {
+  if (whyNot != nullptr) *whyNot = std::move(reason);
+  return nullptr;
+}
+
+}  // namespace
+
+std::string SystemReason(int error) {
+  const char* text = std::strerror(error);
+  return text != nullptr ? text : "error " + std::to_string(error);
+}
+
+std::unique_ptr<ReadableFile> ReadableFile::OpenRegular(const std::string& path, std::string* whyNot) {
+  if (path.empty()) return Refuse(whyNot, SystemReason(ENOENT));
 #ifdef _WIN32
   int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    const int error = errno;
+    struct _stat64 info;
+    // Windows refuses to open a folder at all; say what it is.
+    if (_stat64(path.c_str(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFDIR)
+      return Refuse(whyNot, "is a folder");
+    return Refuse(whyNot, SystemReason(error));
+  }
   struct _stat64 info;
-  if (_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+  if (_fstat64(fd, &info) != 0) {
+    const int error = errno;
     _close(fd);
-    return nullptr;
+    return Refuse(whyNot, SystemReason(error));
+  }
+  if ((info.st_mode & _S_IFMT) != _S_IFREG) {
+    _close(fd);
+    return Refuse(whyNot, (info.st_mode & _S_IFMT) == _S_IFDIR ? "is a folder" : "is not a regular file");
   }
 #else
   // O_NONBLOCK: opening a FIFO must not wait for a writer.
   int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  if (fd < 0) return Refuse(whyNot, SystemReason(errno));
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(fd, &info) != 0) {
+    const int error = errno;
     close(fd);
-    return nullptr;
+    return Refuse(whyNot, SystemReason(error));
+  }
+  if (!S_ISREG(info.st_mode)) {
+    close(fd);
+    return Refuse(whyNot, S_ISDIR(info.st_mode) ? "is a folder" : "is not a regular file");
   }
 #endif
   return std::unique_ptr<ReadableFile>(
@@ -95,10 +127,15 @@ bool ResolveSymlinks(std::string& path) {
     if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
     std::string target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
     const ssize_t n = readlink(path.c_str(), target.data(), target.size());
-    if (n <= 0 || static_cast<size_t>(n) >= target.size()) return false;
+    if (n < 0) return false;
+    if (n == 0 || static_cast<size_t>(n) >= target.size()) {
+      errno = EIO;  // the link changed while it was read
+      return false;
+    }
     target.resize(static_cast<size_t>(n));
     path = target[0] == '/' ? target : FolderOf(path) + "/" + target;
   }
+  errno = ELOOP;
   return false;
 }
 #endif

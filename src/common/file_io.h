@@ -12,8 +12,9 @@ namespace tonvert {
 
 class ReadableFile {
  public:
-  // Null when the path is empty, cannot be opened, or is not a regular file.
-  static std::unique_ptr<ReadableFile> OpenRegular(const std::string& path);
+  // Null when the path is empty, cannot be opened, or is not a regular file;
+  // then *whyNot, when given, says why ("Permission denied", "is a folder").
+  static std::unique_ptr<ReadableFile> OpenRegular(const std::string& path, std::string* whyNot = nullptr);
   ~ReadableFile();
   ReadableFile(const ReadableFile&) = delete;
   ReadableFile& operator=(const ReadableFile&) = delete;
@@ -30,6 +31,9 @@ class ReadableFile {
   uint64_t size_;
 };
 
+// The system's text for an errno value.
+std::string SystemReason(int error);
+
 // The folder part of a path ("." for a bare name, "/" for a name at the root).
 std::string FolderOf(const std::string& path);
 
@@ -37,7 +41,8 @@ std::string FolderOf(const std::string& path);
 // Writes everything or reports false (a full disk, a closed pipe).
 bool WriteAll(int fd, const std::string& text);
 // Follows symbolic links to the path finally meant, also when the last link
-// points to a file not yet made; false on a loop or an unreadable link.
+// points to a file not yet made; false on a loop or an unreadable link, with
+// errno telling which.
 bool ResolveSymlinks(std::string& path);
 #endif
 

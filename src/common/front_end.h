@@ -23,7 +23,7 @@ struct Message {
   bool stopsRun = false;  // the run ends after this message, writing nothing
   // The file and the cause ("song.mid: Permission denied"); the command line
   // prints it after the text, the window's boxes keep their fixed texts.
-  std::string detail;
+  std::string detail = {};  // "= {}": the messages without one need not name it
 };
 
 // The four text fields a run reads, each at the moment it needs it.

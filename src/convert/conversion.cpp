@@ -111,11 +111,14 @@ RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
     return RunOutcome::Canceled;
   }
   frontEnd.Step(Stage::WritingFile);
-  const bool written = options.dashWritesStdout && outputPath == "-"
-                           ? WriteStandardOutput(document)
-                           : WriteOutputFile(outputPath, document, midiPath);
+  const bool toStdout = options.dashWritesStdout && outputPath == "-";
+  std::string whyNot;
+  const bool written = toStdout ? WriteStandardOutput(document, &whyNot)
+                                : WriteOutputFile(outputPath, document, midiPath, &whyNot);
   if (!written) {
-    frontEnd.ShowMessage(Stop("may not create the file!"));
+    Message message = Stop("may not create the file!");
+    message.detail = (toStdout ? std::string("standard output") : outputPath) + ": " + whyNot;
+    frontEnd.ShowMessage(message);
     return RunOutcome::Stopped;
   }
   frontEnd.PutOnClipboard(outputPath);

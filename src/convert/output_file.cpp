@@ -23,6 +23,15 @@
 
 namespace tonvert {
 
+namespace {
+
+bool Refuse(std::string* whyNot, std::string reason) {
+  if (whyNot != nullptr) *whyNot = std::move(reason);
+  return false;
+}
+
+}  // namespace
+
 #ifndef _WIN32
 
 namespace {
@@ -39,55 +48,97 @@ bool SameFile(const struct stat& a, const std::string& otherPath) {
          a.st_ino == b.st_ino;
 }
 
+// errno tells why when it fails.
 bool WriteDevice(const std::string& path, const std::string& document) {
   const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) return false;
   const bool ok = WriteAll(fd, document);
-  return close(fd) == 0 && ok;
+  const int error = errno;
+  if (close(fd) != 0) return false;
+  errno = error;
+  return ok;
 }
+
+// The reason of the last failed call; EIO for a write that only came up short.
+std::string LastReason() { return SystemReason(errno != 0 ? errno : EIO); }
 
 }  // namespace
 
 bool WriteOutputFile(const std::string& requested, const std::string& document,
-                     const std::string& inputPath) {
-  if (requested.empty()) return false;
+                     const std::string& inputPath, std::string* whyNot) {
+  if (requested.empty()) return Refuse(whyNot, SystemReason(ENOENT));
   std::string path = requested;
-  if (!ResolveSymlinks(path)) return false;
+  if (!ResolveSymlinks(path)) return Refuse(whyNot, LastReason());
 
   struct stat existing;
   const bool exists = stat(path.c_str(), &existing) == 0;
-  if (!exists && errno != ENOENT) return false;
+  if (!exists && errno != ENOENT) return Refuse(whyNot, LastReason());
   mode_t mode = NewFileMode();
   if (exists) {
-    if (SameFile(existing, inputPath)) return false;
-    if (S_ISCHR(existing.st_mode)) return WriteDevice(path, document);
-    if (!S_ISREG(existing.st_mode)) return false;
-    if (access(path.c_str(), W_OK) != 0) return false;
+    if (SameFile(existing, inputPath)) return Refuse(whyNot, "is the MIDI file");
+    if (S_ISCHR(existing.st_mode)) {
+      errno = 0;
+      return WriteDevice(path, document) || Refuse(whyNot, LastReason());
+    }
+    if (S_ISDIR(existing.st_mode)) return Refuse(whyNot, "is a folder");
+    if (!S_ISREG(existing.st_mode)) return Refuse(whyNot, "is not a regular file");
+    if (access(path.c_str(), W_OK) != 0) return Refuse(whyNot, LastReason());
     mode = existing.st_mode & 07777;
   }
 
   // A short name beside the target: a rename within one folder is atomic.
   std::string temp = FolderOf(path) + "/.tonvert-XXXXXX";
   const int fd = mkstemp(temp.data());
-  if (fd < 0) return false;
+  if (fd < 0) return Refuse(whyNot, LastReason());
+  errno = 0;
   bool ok = WriteAll(fd, document) && fchmod(fd, mode) == 0;
+  int error = errno;
   if (ok && exists) {
     // Keep the old owner where we may (as root); elsewhere this fails harmlessly.
     [[maybe_unused]] const int ignored = fchown(fd, existing.st_uid, existing.st_gid);
   }
-  ok = close(fd) == 0 && ok;
-  if (ok && rename(temp.c_str(), path.c_str()) == 0) return true;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (ok) return true;
   unlink(temp.c_str());
-  return false;
+  errno = error;
+  return Refuse(whyNot, LastReason());
 }
 
-bool WriteStandardOutput(const std::string& document) {
-  return WriteAll(STDOUT_FILENO, document);
+bool WriteStandardOutput(const std::string& document, std::string* whyNot) {
+  errno = 0;
+  return WriteAll(STDOUT_FILENO, document) || Refuse(whyNot, LastReason());
 }
 
 #else  // _WIN32
 
 namespace {
+
+// The system's text for a Windows error code, without its closing ".\r\n".
+std::string WindowsReason(DWORD error) {
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string reason = n > 0 && text != nullptr ? std::string(text, n) : "error " + std::to_string(error);
+  LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' ' ||
+                             reason.back() == '.'))
+    reason.pop_back();
+  return reason;
+}
+
+// The reason of the last failed call; a write that only came up short has none.
+std::string LastReason() {
+  const DWORD error = GetLastError();
+  return WindowsReason(error != 0 ? error : ERROR_WRITE_FAULT);
+}
 
 // Bytes as they are: the document holds its own CR LF, which a text-mode
 // write would turn into CR CR LF.
@@ -171,8 +222,8 @@ bool WriteDevice(const std::string& path, const std::string& document) {
 }  // namespace
 
 bool WriteOutputFile(const std::string& requested, const std::string& document,
-                     const std::string& inputPath) {
-  if (requested.empty()) return false;
+                     const std::string& inputPath, std::string* whyNot) {
+  if (requested.empty()) return Refuse(whyNot, WindowsReason(ERROR_PATH_NOT_FOUND));
   std::string path = requested;
 
   const HANDLE existing = OpenForQuery(path);
@@ -180,28 +231,37 @@ bool WriteOutputFile(const std::string& requested, const std::string& document,
     const DWORD error = GetLastError();
     // Only a missing file is created; a missing folder, a bad name or a denied
     // look is a target that cannot be written.
-    if (error != ERROR_FILE_NOT_FOUND) return false;
+    if (error != ERROR_FILE_NOT_FOUND) return Refuse(whyNot, WindowsReason(error));
   } else {
     FileIdentity id;
     DWORD attributes = 0;
     const DWORD type = GetFileType(existing);
-    bool refuse = false, device = false;
+    bool device = false;
+    std::string refusal;
     if (type == FILE_TYPE_CHAR) {
       device = true;  // NUL, CON and the like
-    } else if (!Identity(existing, id, attributes) || SameFile(id, inputPath) ||
-               (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
-      refuse = true;
+    } else if (!Identity(existing, id, attributes)) {
+      refusal = LastReason();
+    } else if (SameFile(id, inputPath)) {
+      refusal = "is the MIDI file";
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      refusal = "is a folder";
+    } else if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      refusal = WindowsReason(ERROR_ACCESS_DENIED);
     } else {
       // The handle follows links; the path's own attributes tell a link, and
       // then the file it points to is replaced, the link stays.
       const DWORD own = GetFileAttributesA(path.c_str());
       if (own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
           !FinalPath(existing, path))
-        refuse = true;
+        refusal = LastReason();
     }
     CloseHandle(existing);
-    if (refuse) return false;
-    if (device) return WriteDevice(path, document);
+    if (!refusal.empty()) return Refuse(whyNot, refusal);
+    if (device) {
+      SetLastError(0);
+      return WriteDevice(path, document) || Refuse(whyNot, LastReason());
+    }
   }
 
   // A short name beside the target: a move within one folder replaces the target
@@ -215,25 +275,34 @@ bool WriteOutputFile(const std::string& requested, const std::string& document,
     temp = prefix + ".tonvert-" + std::to_string(random() % 1000000000u);
     file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return Refuse(whyNot, LastReason());
   }
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return Refuse(whyNot, LastReason());
+  SetLastError(0);
   bool ok = WriteAll(file, document);
-  ok = CloseHandle(file) && ok;
-  if (ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  std::string reason = ok ? "" : LastReason();
+  if (!CloseHandle(file) && ok) {
+    ok = false;
+    reason = LastReason();
+  }
+  if (ok && !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    ok = false;
+    reason = LastReason();
+  }
+  if (ok) return true;
   DeleteFileA(temp.c_str());
-  return false;
+  return Refuse(whyNot, reason);
 }
 
-bool WriteStandardOutput(const std::string& document) {
+bool WriteStandardOutput(const std::string& document, std::string* whyNot) {
   // Binary mode, or every LF of the document's CR LF gains another CR.
   std::fflush(stdout);
-  if (_setmode(_fileno(stdout), _O_BINARY) == -1) return false;
+  if (_setmode(_fileno(stdout), _O_BINARY) == -1) return Refuse(whyNot, SystemReason(errno));
   size_t done = 0;
   while (done < document.size()) {
     const unsigned chunk = static_cast<unsigned>(std::min<size_t>(document.size() - done, 1u << 30));
     const int n = _write(_fileno(stdout), document.data() + done, chunk);
-    if (n <= 0) return false;
+    if (n <= 0) return Refuse(whyNot, SystemReason(n < 0 ? errno : EIO));
     done += static_cast<size_t>(n);
   }
   return true;

@@ -276,10 +276,12 @@ ReadResult ReadMidiBytes(const uint8_t* data, size_t size) {
 }
 
 ReadResult ReadMidiFile(const std::string& path) {
-  std::unique_ptr<ReadableFile> file = ReadableFile::OpenRegular(path);
+  std::string whyNot;
+  std::unique_ptr<ReadableFile> file = ReadableFile::OpenRegular(path, &whyNot);
   if (!file) {
     ReadResult result;
     result.outcome = ReadOutcome::NotOpened;
+    result.whyNotOpened = whyNot;
     return result;
   }
   ByteReader in(*file);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "support/midi_builder.h"
 #include "support/temp_dir.h"
@@ -21,60 +23,121 @@ struct CliRun {
   std::string err;
 };
 
-class Cli : public ::testing::Test {
- protected:
-  Cli() {
-    WriteFile(dir / "song.mid", Smf(1, 48, {Track().Tempo(0, 500000).NoteOn(0, 0, 60, 100).NoteOff(12, 0, 60)
-                                                .Program(0, 1, 5).NoteOn(0, 1, 64, 100).NoteOff(12, 1, 64).End()}));
-    WriteFile(dir / "instruments.ini", "[0]\nMidiInstrument=Lead\nFTMacroVolume=-1 -1 0 : 15 8\n");
-  }
-  // Runs in the temporary folder; standard output and error are captured.
-  CliRun Run(const std::string& args, const std::string& prefix = "") {
-    const std::string cmd = "cd '" + dir.path() + "' && " + prefix + "'" + TONVERT_CLI + "' " + args +
-                            " >'" + (dir / "stdout") + "' 2>'" + (dir / "stderr") + "'";
-    CliRun r{test::RunCommand(cmd), ReadFile(dir / "stdout"), ReadFile(dir / "stderr")};
-    return r;
-  }
-  TempDir dir;
+// Runs in `folder`; standard output and error are captured.
+CliRun RunCli(const TempDir& folder, const std::string& args) {
+  const std::string cmd = "cd '" + folder.path() + "' && '" + TONVERT_CLI + "' " + args + " >'" +
+                          (folder / "stdout") + "' 2>'" + (folder / "stderr") + "' </dev/null";
+  CliRun r{test::RunCommand(cmd), ReadFile(folder / "stdout"), ReadFile(folder / "stderr")};
+  std::remove((folder / "stdout").c_str());
+  std::remove((folder / "stderr").c_str());
+  return r;
+}
+
+// The files every case of cli_cases.txt may use.
+void WriteFixtures(const TempDir& dir) {
+  // Program 5 is not defined: a warning even with -q.
+  const auto song = Smf(1, 48, {Track().Tempo(0, 500000).NoteOn(0, 0, 60, 100).NoteOff(12, 0, 60)
+                                    .Program(0, 1, 5).NoteOn(0, 1, 64, 100).NoteOff(12, 1, 64).End()});
+  WriteFile(dir / "song.mid", song);
+  WriteFile(dir / "cut.mid", std::vector<uint8_t>(song.begin(), song.end() - 4));  // End of Track lost
+  // 96 ticks per quarter note: the second note is on row 4 with auto ticks, on row 8 with 36.
+  const auto slow = Smf(1, 96, {Track().Tempo(0, 500000).NoteOn(0, 0, 60, 100).NoteOff(48, 0, 60)
+                                    .NoteOn(48, 0, 64, 100).NoteOff(48, 0, 64).End()});
+  WriteFile(dir / "slow.mid", slow);
+  WriteFile(dir / ".mid", slow);
+  ASSERT_EQ(mkdir((dir / "dir.v2").c_str(), 0755), 0);
+  WriteFile(dir / "dir.v2/song", slow);
+  ASSERT_EQ(mkdir((dir / "folder.mid").c_str(), 0755), 0);
+  // 25 frames a second, 40 ticks a frame: no quarter note.
+  WriteFile(dir / "smpte.mid", Smf(1, 0xE728, {Track().NoteOn(0, 0, 60, 100).NoteOff(40, 0, 60).End()}));
+  WriteFile(dir / "instruments.ini", "[0]\nMidiInstrument=Lead\nFTMacroVolume=-1 -1 0 : 15 8\n");
+}
+
+// One case of cli_cases.txt: see the file's head for its lines.
+struct Case {
+  int line = 0;
+  std::string args, out, err;
+  int status = 0;
+  std::vector<std::string> outHas, exist, absent, contain, lack;
 };
 
-TEST_F(Cli, ConvertsBesideTheMidiFileAndPrintsWhereTheOutputIs) {
-  const CliRun r = Run("song.mid");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "song.txt\n");
-  EXPECT_EQ(test::FtCheck(dir / "song.txt"), 0);
-  EXPECT_EQ(r.err,
-            "Reading MIDI\nReading instruments\nProgram #0\nProgram #1\nNotes\nReading drums\n"
-            "Using library file " TONVERT_SOURCE_DIR "/library/drums.ini\nNote #0\n"
-            "Frame #0\nMacros and instruments\nWriting file\nCompleted\n"
-            "warning: Undefined instrument program #5\n");
+std::vector<Case> ReadCases(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<Case> cases;
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    for (size_t at; (at = line.find("@SOURCE@")) != std::string::npos;) line.replace(at, 8, TONVERT_SOURCE_DIR);
+    const size_t space = line.find(' ');
+    const std::string tag = line.substr(0, space), rest = space == std::string::npos ? "" : line.substr(space + 1);
+    if (tag == "$") {
+      cases.emplace_back();
+      cases.back().line = number;
+      cases.back().args = rest;
+      continue;
+    }
+    if (tag.empty() || tag == "#") continue;
+    EXPECT_FALSE(cases.empty()) << "line " << number << " comes before the first case";
+    if (cases.empty()) continue;
+    Case& c = cases.back();
+    if (tag == "?") {
+      c.status = std::stoi(rest);
+    } else if (tag == "1>") {
+      c.out += rest + "\n";
+    } else if (tag == "2>") {
+      c.err += rest + "\n";
+    } else {
+      std::vector<std::string>* list = tag == "1~"   ? &c.outHas
+                                       : tag == "+"  ? &c.exist
+                                       : tag == "-"  ? &c.absent
+                                       : tag == "~"  ? &c.contain
+                                       : tag == "!~" ? &c.lack
+                                                     : nullptr;
+      if (list != nullptr) list->push_back(rest);
+      EXPECT_NE(list, nullptr) << "line " << number << ": unknown tag " << tag;
+    }
+  }
+  return cases;
 }
 
-TEST_F(Cli, DefaultOutputReplacesTheLastExtensionOfTheName) {
-  ASSERT_EQ(mkdir((dir / "dir.v2").c_str(), 0755), 0);
-  const std::string bytes = ReadFile(dir / "song.mid");
-  WriteFile(dir / "dir.v2/song", bytes);
-  WriteFile(dir / ".mid", bytes);
-  WriteFile(dir / "a.b.mid", bytes);
-  EXPECT_EQ(Run("-q dir.v2/song").out, "dir.v2/song.txt\n");
-  EXPECT_EQ(Run("-q .mid").out, ".txt\n");
-  EXPECT_EQ(Run("-q a.b.mid").out, "a.b.txt\n");
-  EXPECT_TRUE(test::FileExists(dir / "dir.v2/song.txt"));
+// "FILE TEXT" -> the file's text and TEXT.
+std::pair<std::string, std::string> FileAndText(const TempDir& dir, const std::string& spec) {
+  const size_t space = spec.find(' ');
+  return {ReadFile(dir / spec.substr(0, space)), spec.substr(space + 1)};
 }
 
-TEST_F(Cli, OptionsAreReadTheGnuWay) {
-  // Clustered flags, attached values, options after the file, a later option winning.
-  const CliRun r = Run("song.mid -qr8 --ticks=auto -o first.txt --output=out.txt -i instruments.ini");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "warning: Undefined instrument program #5\n") << "quiet keeps warnings";
-  EXPECT_NE(ReadFile(dir / "out.txt").find("TRACK  8   6 120 "), std::string::npos);
-  EXPECT_FALSE(test::FileExists(dir / "first.txt"));
-  EXPECT_EQ(Run("-q -- song.mid").status, 0);
-  // Empty names read no definitions: neither the folder's nor the library's.
-  const CliRun none = Run("-i '' -d '' song.mid");
-  EXPECT_NE(none.err.find("warning: Undefined instrument program #0\n"), std::string::npos);
-  EXPECT_EQ(none.err.find("Using library file"), std::string::npos);
+TEST(CliCases, ArgumentsGiveTheirExitStatusOutputAndFiles) {
+  const std::vector<Case> cases = ReadCases(std::string(TONVERT_SOURCE_DIR) + "/tests/cli/cli_cases.txt");
+  ASSERT_GT(cases.size(), 30u);
+  for (const Case& c : cases) {
+    SCOPED_TRACE("cli_cases.txt:" + std::to_string(c.line) + ": " + c.args);
+    TempDir dir;
+    WriteFixtures(dir);
+    const CliRun r = RunCli(dir, c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, c.err);
+    if (c.outHas.empty()) {
+      EXPECT_EQ(r.out, c.out);
+    }
+    for (const std::string& text : c.outHas) EXPECT_NE(r.out.find(text), std::string::npos) << text;
+    for (const std::string& name : c.exist) EXPECT_TRUE(test::FileExists(dir / name)) << name;
+    for (const std::string& name : c.absent) EXPECT_FALSE(test::FileExists(dir / name)) << name;
+    for (const std::string& spec : c.contain) {
+      const auto [text, part] = FileAndText(dir, spec);
+      EXPECT_NE(text.find(part), std::string::npos) << spec;
+    }
+    for (const std::string& spec : c.lack) {
+      const auto [text, part] = FileAndText(dir, spec);
+      EXPECT_EQ(text.find(part), std::string::npos) << spec;
+    }
+  }
 }
+
+class Cli : public ::testing::Test {
+ protected:
+  Cli() { WriteFixtures(dir); }
+  CliRun Run(const std::string& args) { return RunCli(dir, args); }
+  TempDir dir;
+};
 
 TEST_F(Cli, DashWritesOnlyTheDocumentToStandardOutput) {
   const CliRun r = Run("-q -o - song.mid");
@@ -83,56 +146,10 @@ TEST_F(Cli, DashWritesOnlyTheDocumentToStandardOutput) {
   EXPECT_EQ(r.out, ReadFile((Run("-q -o file.txt song.mid"), dir / "file.txt")));
 }
 
-TEST_F(Cli, MapperTextAppliesOverTheDefault) {
-  // Only MIDI channel 2 on Pulse 1: channel 1's note goes nowhere.
-  ASSERT_EQ(Run("-q -m 01 -o out.txt song.mid").status, 0);
-  const std::string doc = ReadFile(dir / "out.txt");
-  EXPECT_NE(doc.find("ROW 01 : E-4 01 C V00"), std::string::npos);
-  EXPECT_EQ(doc.find("C-4"), std::string::npos);
-}
-
-TEST_F(Cli, UsageErrorsExitWithTwo) {
-  for (const char* args : {"", "a.mid b.mid", "-x song.mid", "--bogus song.mid", "-o '' song.mid", "song.mid -o"}) {
-    const CliRun r = Run(args);
-    EXPECT_EQ(r.status, 2) << args;
-    EXPECT_NE(r.err.find("usage: tonvert-cli"), std::string::npos) << args;
-    EXPECT_TRUE(r.out.empty());
-  }
-  EXPECT_EQ(Run("--version").out, "tonvert-cli 0.1.124.1\n");
-  const CliRun help = Run("-h");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("auto"), std::string::npos);
-}
-
-TEST_F(Cli, ErrorsExitWithOneAndWriteNothing) {
-  CliRun r = Run("-d missing.ini song.mid");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "error: Cannot read missing.ini\n");
-  r = Run("-i . song.mid");
-  EXPECT_EQ(r.err, "error: Cannot read .\n");
-
-  r = Run("-q nothing.mid");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "error: Bad file\n");
-
-  WriteFile(dir / "riff.mid", std::string("RIFF\0\0\0\4", 8));
-  r = Run("-q riff.mid");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, std::string("error: Unknown format !! : RIFF / 4\n"));
-  EXPECT_FALSE(test::FileExists(dir / "riff.txt"));
-
-  r = Run("-q -r 300 song.mid");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "error: Rows per pattern must be between 1 and 256.\n");
-}
-
-TEST_F(Cli, ReaderWarningsComeWhenTheyHappenAndTheRunGoesOn) {
-  const std::string whole = ReadFile(dir / "song.mid");
-  WriteFile(dir / "cut.mid", whole.substr(0, whole.size() - 4));  // End of Track lost
-  const CliRun r = Run("-o out.txt cut.mid");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err.rfind("Reading MIDI\nwarning: Abnormal EndOfFile encountered.\nReading instruments\n", 0), 0u)
-      << r.err;
+TEST_F(Cli, SeveralFilesGiveTheDocumentsOfSingleRuns) {
+  ASSERT_EQ(Run("-q -t 36 -o single.txt slow.mid").status, 0);
+  ASSERT_EQ(Run("-q -t 36 -i instruments.ini song.mid slow.mid").status, 0);
+  EXPECT_EQ(ReadFile(dir / "slow.txt"), ReadFile(dir / "single.txt")) << "nothing carried over from song.mid";
 }
 
 TEST_F(Cli, ALinkStaysALinkAlsoToAFileNotYetMade) {
@@ -155,7 +172,7 @@ TEST_F(Cli, ABrokenPipeIsAWriteError) {
   const int status = test::RunCommand("bash -c \"set -o pipefail; cd '" + dir.path() + "' && '" +
                                       TONVERT_CLI + "' -q -o - long.mid 2>err | head -c 10 >/dev/null\"");
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(ReadFile(dir / "err"), "error: may not create the file!\n");
+  EXPECT_EQ(ReadFile(dir / "err"), "error: may not create the file! (standard output: Broken pipe)\n");
 }
 
 }  // namespace

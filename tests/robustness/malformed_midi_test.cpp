@@ -270,11 +270,12 @@ TEST_F(MalformedMidi, TempoZeroKeepsTheTempoAndTempoOneIsTheFastestTheTrackerPla
 TEST_F(MalformedMidi, APathThatIsNoRegularFileIsABadFile) {
   ASSERT_EQ(mkdir((dir / "folder.mid").c_str(), 0755), 0);
   ASSERT_EQ(mkfifo((dir / "fifo.mid").c_str(), 0644), 0);
-  for (const std::string midi : {"folder.mid", "fifo.mid", "missing.mid", "/dev/null"}) {
+  for (const auto& [midi, why] : {std::pair{"folder.mid", "is a folder"}, {"fifo.mid", "is not a regular file"},
+                                  {"missing.mid", "No such file or directory"}, {"/dev/null", "is not a regular file"}}) {
     SCOPED_TRACE(midi);
-    const CliResult r = RunCli(dir.path(), "-q -o out.txt " + midi);  // a FIFO must not block
+    const CliResult r = RunCli(dir.path(), "-q -o out.txt " + std::string(midi));  // a FIFO must not block
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "error: Bad file\n");
+    EXPECT_EQ(r.err, "error: Bad file (" + std::string(midi) + ": " + why + ")\n");
     EXPECT_FALSE(FileExists(dir / "out.txt"));
   }
 }

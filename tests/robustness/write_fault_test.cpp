@@ -1,7 +1,8 @@
 // Output that cannot be written: a missing folder, a path under a regular file,
 // a folder the user may not write (a process that drops root with setpriv: root
 // itself ignores file modes), a full device, a file size limit that cuts the
-// write short. Each fails with "may not create the file!" and exit 1, leaves an
+// write short. Each fails with "may not create the file!", the path and the
+// cause, and exit 1, leaves an
 // existing target byte for byte as it was, and leaves no temporary file behind.
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -19,7 +20,9 @@
 namespace tonvert::test {
 namespace {
 
-constexpr const char* kCannotWrite = "error: may not create the file!\n";
+std::string CannotWrite(const std::string& path, const std::string& why) {
+  return "error: may not create the file! (" + path + ": " + why + ")\n";
+}
 constexpr uid_t kNobody = 65534;
 
 // Runs the CLI as an ordinary user: as root, through setpriv; as anyone else,
@@ -78,7 +81,7 @@ class WriteFault : public ::testing::Test {
 TEST_F(WriteFault, AFolderThatDoesNotExist) {
   const CliResult r = Convert(dir / "missing/out.txt");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, kCannotWrite);
+  EXPECT_EQ(r.err, CannotWrite(dir / "missing/out.txt", "No such file or directory"));
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(FolderEntries(dir.path()), before);
 }
@@ -86,7 +89,7 @@ TEST_F(WriteFault, AFolderThatDoesNotExist) {
 TEST_F(WriteFault, APathUnderARegularFile) {
   const CliResult r = Convert(dir / "song.mid/out.txt");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, kCannotWrite);
+  EXPECT_EQ(r.err, CannotWrite(dir / "song.mid/out.txt", "Not a directory"));
   EXPECT_EQ(FolderEntries(dir.path()), before);
 }
 
@@ -95,7 +98,7 @@ TEST_F(WriteFault, AFolderTheUserMayNotWrite) {
   ExpectUnwritable(locked);
   const CliResult r = Convert(locked + "/out.txt", AsOrdinaryUser(), "", ReachableCli());
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, kCannotWrite);
+  EXPECT_EQ(r.err, CannotWrite(locked + "/out.txt", "Permission denied"));
   EXPECT_EQ(FolderEntries(locked), std::vector<std::string>{"precious.txt"});
 }
 
@@ -110,7 +113,7 @@ TEST_F(WriteFault, AnExistingTargetInAFolderTheUserMayNotWrite) {
   ExpectUnwritable(locked);
   const CliResult r = Convert(target, AsOrdinaryUser(), "", ReachableCli());
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, kCannotWrite);
+  EXPECT_EQ(r.err, CannotWrite(target, "Permission denied"));
   EXPECT_EQ(ReadFile(target), "keep me\n");
   EXPECT_EQ(FolderEntries(locked), std::vector<std::string>{"precious.txt"});
 }
@@ -124,7 +127,7 @@ TEST_F(WriteFault, AFullDeviceIsWrittenDirectlyAndStaysADevice) {
     SCOPED_TRACE(target);
     const CliResult r = Convert(target);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, kCannotWrite);
+    EXPECT_EQ(r.err, CannotWrite(target, "No space left on device"));
     EXPECT_EQ(r.out, "");
     ASSERT_EQ(stat("/dev/full", &after), 0);
     EXPECT_TRUE(S_ISCHR(after.st_mode));
@@ -140,7 +143,7 @@ TEST_F(WriteFault, StandardOutputOnAFullDevice) {
   const std::string command = "cd '" + dir.path() + "' && '" + TONVERT_CLI +
                               "' -q -i instruments.ini -d drums.ini -o - song.mid >/dev/full 2>stderr.txt";
   EXPECT_EQ(RunCommand(command), 1);
-  EXPECT_EQ(ReadFile(dir / "stderr.txt"), kCannotWrite);
+  EXPECT_EQ(ReadFile(dir / "stderr.txt"), CannotWrite("standard output", "No space left on device"));
 }
 
 TEST_F(WriteFault, ANullDeviceIsWrittenDirectly) {
@@ -154,11 +157,11 @@ TEST_F(WriteFault, ANullDeviceIsWrittenDirectly) {
 TEST_F(WriteFault, TargetsThatAreNoFilesAreRefusedAndKept) {
   ASSERT_EQ(mkdir((dir / "folder.txt").c_str(), 0755), 0);
   ASSERT_EQ(mkfifo((dir / "fifo.txt").c_str(), 0644), 0);
-  for (const std::string name : {"folder.txt", "fifo.txt"}) {
+  for (const auto& [name, why] : {std::pair{"folder.txt", "is a folder"}, {"fifo.txt", "is not a regular file"}}) {
     SCOPED_TRACE(name);
     const CliResult r = Convert(dir / name, "timeout 60");  // a FIFO must not block
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, kCannotWrite);
+    EXPECT_EQ(r.err, CannotWrite(dir / name, why));
   }
   struct stat info;
   ASSERT_EQ(stat((dir / "fifo.txt").c_str(), &info), 0);
@@ -182,24 +185,28 @@ TEST_F(WriteFault, AnExistingTargetStaysByteIdenticalAfterAnyFailure) {
     const char* what;
     std::string prefix, options;
     Bytes midi;
+    int status;
     std::string err;
   };
   const Bytes song = MultiTrackSong();
-  Bytes refused = song;
+  Bytes refused = song, smpte = song;
   refused[3] = 'x';
+  smpte[12] = 0xE7;  // 25 frames a second: auto ticks have no quarter note to go by
   const Failure failures[] = {
-      {"a header the reader refuses", "", "", refused, "error: Unknown format !! : MThx / 6\n"},
-      {"rows the grid cannot hold", "", "-r 300", song, "error: Rows per pattern must be between 1 and 256.\n"},
-      {"ticks below 1", "", "-t -1", song, "error: Ticks per 1/16 note must be at least 1.\n"},
+      {"a header the reader refuses", "", "", refused, 1, "error: Unknown format !! : MThx / 6\n"},
+      {"a grid the file cannot give", "", "", smpte, 1,
+       "error: This file has no ticks per quarter note: enter the ticks per 1/16 note.\n"},
+      {"rows the grid cannot hold", "", "-r 300", song, 2,
+       "tonvert-cli: bad rows per pattern \"300\": expected a whole number from 1 to 256\n"},
       // A file size limit cuts the write short; the signal it raises is ignored
       // here so the write itself fails, as on a full disk.
-      {"a write cut short", "trap '' XFSZ; ulimit -f 2;", "", song, kCannotWrite},
+      {"a write cut short", "trap '' XFSZ; ulimit -f 2;", "", song, 1, CannotWrite(target, "File too large")},
   };
   for (const Failure& f : failures) {
     SCOPED_TRACE(f.what);
     WriteFile(dir / "song.mid", f.midi);
     const CliResult r = Convert(target, f.prefix, f.options);
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, f.status);
     EXPECT_EQ(r.err, f.err);
     EXPECT_TRUE(ReadFile(target) == precious);
     struct stat info;
@@ -212,7 +219,7 @@ TEST_F(WriteFault, AnExistingTargetStaysByteIdenticalAfterAnyFailure) {
   WriteFile(dir / "song.mid", song);
   const CliResult self = Convert(dir / "song.mid");
   EXPECT_EQ(self.status, 1);
-  EXPECT_EQ(self.err, kCannotWrite);
+  EXPECT_EQ(self.err, CannotWrite(dir / "song.mid", "is the MIDI file"));
   EXPECT_TRUE(ReadBytes(dir / "song.mid") == song);
   EXPECT_EQ(FolderEntries(dir.path()), expected);
 
@@ -240,12 +247,14 @@ TEST_F(WriteFault, AWriteCutShortInProcessLeavesNothingBehind) {
   struct rlimit small = saved;
   small.rlim_cur = 4096;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool newFile = WriteOutputFile(dir / "new.txt", document, dir / "song.mid");
+  std::string whyNot;
+  const bool newFile = WriteOutputFile(dir / "new.txt", document, dir / "song.mid", &whyNot);
   const bool oldFile = WriteOutputFile(target, document, dir / "song.mid");
   setrlimit(RLIMIT_FSIZE, &saved);
   sigaction(SIGXFSZ, &previous, nullptr);
 
   EXPECT_FALSE(newFile);
+  EXPECT_EQ(whyNot, "File too large");
   EXPECT_FALSE(oldFile);
   EXPECT_EQ(ReadFile(target), "old text\n");
   std::vector<std::string> expected = before;

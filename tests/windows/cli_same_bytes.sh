@@ -20,7 +20,7 @@ mapper=$(printf '1%.0s' {1..16})$(printf '0%.0s' {1..96})
 for song in "$midi"/*.mid* "$source/examples/song.mid"; do
   cp "$song" song.mid
   # shellcheck disable=SC2086  # the option sets are split on purpose
-  for options in "" "-r 32 -t auto" "-r \$30 -t 72 -m $mapper"; do
+  for options in "" "-r 32 -t 36" "-r 48 -t 72 -m $mapper"; do
     rm -f linux.txt windows.txt
     "$linux" -q $options -o linux.txt song.mid 2>/dev/null || true
     windows -q $options -o windows.txt song.mid >windows.log 2>&1 || true
