@@ -12,7 +12,7 @@ folder=${1:-$here/../shared/midi}; [ $# -gt 0 ] && shift
 extra=("$@")
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 lib=(-i "$here/library/instruments.ini" -d "$here/library/drums.ini")
-settings=("-t auto" "-t 36" "-t auto -r 16" "-t 0 -r 0" "-t auto -m 1111111111111111000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000")
+settings=("-t auto" "-t 36" "-t auto -r 16" "-t 16 -r 16" "-t auto -m 1111111111111111000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000")
 differ=0 compared=0
 for midi in "$folder"/*.mid "$folder"/*.midi; do
   [ -f "$midi" ] || continue

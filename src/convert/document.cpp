@@ -1,6 +1,7 @@
 #include "convert/document.h"
 
 #include <algorithm>
+#include <array>
 
 #include "common/text.h"
 
@@ -13,67 +14,79 @@ namespace {
 constexpr const char* kEol = "\r\n";
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-void AppendNote(std::string& out, const Cell& cell, const InstrumentSet& instruments) {
+// Writes the fixed-width fields of a cell into `p` and returns the end; the
+// note column of a drum is its key text, which may have any length, so it is
+// appended to `out` directly.
+char* WriteNote(char* p, std::string& out, char* start, const Cell& cell, const InstrumentSet& instruments) {
   static const char kNames[] = "C-C#D-D#E-F-F#G-G#A-A#B-";
   switch (cell.kind) {
     case Cell::Empty:
-      out += "...";
-      return;
+      return std::copy_n("...", 3, p);
     case Cell::NoteOff:
-      out += "---";
-      return;
+      return std::copy_n("---", 3, p);
     case Cell::Melodic:
-      out.append(kNames + 2 * (cell.value % 12), 2);
-      out += static_cast<char>('0' + Octave(cell.value));
-      return;
+      *p++ = kNames[2 * (cell.value % 12)];
+      *p++ = kNames[2 * (cell.value % 12) + 1];
+      *p++ = static_cast<char>('0' + Octave(cell.value));
+      return p;
     case Cell::Noise:
-      out += kHexDigits[cell.value & 15];
-      out += "-#";
-      return;
+      *p++ = kHexDigits[cell.value & 15];
+      return std::copy_n("-#", 2, p);
     case Cell::Drum: {
       const std::string& key = instruments.drums[cell.value].keyText;
-      out += key.empty() ? "..." : key;
-      return;
+      if (key.empty()) return std::copy_n("...", 3, p);
+      out.append(start, static_cast<size_t>(p - start));
+      out += key;
+      return start;
     }
   }
+  return p;
 }
 
-void AppendEffect(std::string& out, const Effect& effect) {
-  if (effect.command == 0) {
-    out += "...";
-  } else if (effect.command == 'V') {
+char* WriteEffect(char* p, const Effect& effect) {
+  if (effect.command == 0) return std::copy_n("...", 3, p);
+  *p++ = effect.command;
+  if (effect.command == 'V') {
     // V is written with two decimal digits, as the instrument files give it.
-    out += 'V';
-    out += static_cast<char>('0' + effect.value / 10 % 10);
-    out += static_cast<char>('0' + effect.value % 10);
+    *p++ = static_cast<char>('0' + effect.value / 10 % 10);
+    *p++ = static_cast<char>('0' + effect.value % 10);
   } else {
-    out += effect.command;
-    out += kHexDigits[effect.value >> 4];
-    out += kHexDigits[effect.value & 15];
+    *p++ = kHexDigits[effect.value >> 4];
+    *p++ = kHexDigits[effect.value & 15];
   }
+  return p;
 }
 
 // One channel segment: note, instrument, volume, then the effect columns; an
 // empty field shows its placeholder.
 void AppendSegment(std::string& out, const Cell& cell, int trackerChannel, const InstrumentSet& instruments) {
-  AppendNote(out, cell, instruments);
-  out += ' ';
+  char buffer[64] = {};
+  char* p = WriteNote(buffer, out, buffer, cell, instruments);
+  *p++ = ' ';
   if (cell.instrument == Cell::kNone) {
-    out += "..";
+    p = std::copy_n("..", 2, p);
   } else {
-    out += kHexDigits[cell.instrument >> 4];
-    out += kHexDigits[cell.instrument & 15];
+    *p++ = kHexDigits[cell.instrument >> 4];
+    *p++ = kHexDigits[cell.instrument & 15];
   }
-  out += ' ';
-  out += cell.volume == 0 ? '.' : kHexDigits[cell.volume & 15];
+  *p++ = ' ';
+  *p++ = cell.volume == 0 ? '.' : kHexDigits[cell.volume & 15];
   const int columns = TrackerChannel(trackerChannel).effectColumns;
   for (int k = 0; k < columns; ++k) {
-    out += ' ';
-    AppendEffect(out, cell.effects[static_cast<size_t>(k)]);
+    *p++ = ' ';
+    p = WriteEffect(p, cell.effects[static_cast<size_t>(k)]);
   }
   // A one-column segment keeps the trailing blank documents have always had
   // (the import splits at blanks, so it reads the same).
-  if (columns == 1) out += ' ';
+  if (columns == 1) *p++ = ' ';
+  out.append(buffer, static_cast<size_t>(p - buffer));
+}
+
+bool IsEmpty(const Cell& cell) {
+  if (cell.kind != Cell::Empty || cell.instrument != Cell::kNone || cell.volume != 0) return false;
+  for (const Effect& effect : cell.effects)
+    if (effect.command != 0) return false;
+  return true;
 }
 
 void AppendPatterns(std::string& doc, const PatternGrid& grid, const InstrumentSet& instruments,
@@ -87,20 +100,28 @@ void AppendPatterns(std::string& doc, const PatternGrid& grid, const InstrumentS
   }
   doc += orders;
   doc += kEol;
+  // Most cells are empty: their text is made once per channel.
+  std::array<std::string, kTrackerChannelCount + 1> empty;
+  for (int c = 1; c <= kTrackerChannelCount; ++c) AppendSegment(empty[static_cast<size_t>(c)], Cell(), c, instruments);
   for (int32_t f = 0; f < grid.frames(); ++f) {
     progress.Step(Stage::Frame, f);
     doc += "PATTERN ";
     doc += HexByte(static_cast<uint64_t>(f));
     doc += kEol;
     for (int32_t r = 0; r < grid.rows(); ++r) {
-      doc += "ROW ";
-      doc += HexByte(static_cast<uint64_t>(r));
-      doc += " : ";
+      // Rows are 00-FF: a pattern holds at most 256.
+      const char row[] = {'R', 'O', 'W', ' ', kHexDigits[(r >> 4) & 15], kHexDigits[r & 15], ' ', ':', ' '};
+      doc.append(row, sizeof row);
       for (int c = 1; c <= kTrackerChannelCount; ++c) {
-        if (c > 1) doc += " : ";
-        AppendSegment(doc, grid.at(f, r, c), c, instruments);
+        if (c > 1) doc.append(" : ", 3);
+        const Cell& cell = grid.at(f, r, c);
+        if (IsEmpty(cell)) {
+          doc += empty[static_cast<size_t>(c)];
+        } else {
+          AppendSegment(doc, cell, c, instruments);
+        }
       }
-      doc += kEol;
+      doc.append(kEol, 2);
     }
     doc += kEol;
   }

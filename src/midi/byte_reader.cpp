@@ -1,5 +1,7 @@
 #include "midi/byte_reader.h"
 
+#include <algorithm>
+
 #include "common/file_io.h"
 
 namespace tonvert {
@@ -8,23 +10,28 @@ namespace {
 constexpr size_t kWindowSize = 64 * 1024;
 }
 
-ByteReader::ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+ByteReader::ByteReader(const uint8_t* data, size_t size)
+    : data_(data), size_(size), buffer_(data), bufferEnd_(size) {}
 
 ByteReader::ByteReader(ReadableFile& file) : file_(&file), size_(file.size()) {}
 
 uint8_t ByteReader::ByteAt(uint64_t pos) {
   if (data_ != nullptr) return data_[pos];
-  if (window_.empty() || pos < windowStart_ || pos >= windowStart_ + window_.size()) {
+  if (pos < bufferStart_ || pos >= bufferEnd_) {
     window_.resize(kWindowSize);
-    windowStart_ = pos;
     window_.resize(file_->ReadAt(pos, window_.data(), kWindowSize));
+    buffer_ = window_.data();
+    bufferStart_ = pos;
+    // Never past the size the file had when opened: a file that grew meanwhile
+    // must not lend bytes past the end the reader checks against.
+    bufferEnd_ = std::min<uint64_t>(pos + window_.size(), size_);
     // A file that shrank under us reads as ending here.
     if (window_.empty()) return 0;
   }
-  return window_[pos - windowStart_];
+  return buffer_[pos - bufferStart_];
 }
 
-uint8_t ByteReader::Next() {
+uint8_t ByteReader::NextSlow() {
   if (pos_ >= size_) {
     pastEnd_ = true;
     return 0;

@@ -25,7 +25,12 @@ class ByteReader {
   // Moves n bytes on; counts as reading them (past the end sets the flag).
   void Skip(uint64_t n);
 
-  uint8_t Next();
+  uint8_t Next() {
+    // The bytes at hand (all of them in memory, the window's in a file) are
+    // read here; everything else takes the slow way.
+    if (pos_ >= bufferStart_ && pos_ < bufferEnd_) return buffer_[pos_++ - bufferStart_];
+    return NextSlow();
+  }
   uint32_t BigEndian(int bytes);  // 1-4 bytes, most significant first
   // Up to n bytes as text, zero bytes dropped; nothing for n <= 0.
   std::string Text(int64_t n);
@@ -36,6 +41,7 @@ class ByteReader {
   void ClearPastEnd() { pastEnd_ = false; }
 
  private:
+  uint8_t NextSlow();
   uint8_t ByteAt(uint64_t pos);
 
   const uint8_t* data_ = nullptr;  // memory mode
@@ -44,7 +50,9 @@ class ByteReader {
   uint64_t pos_ = 0;
   bool pastEnd_ = false;
   std::vector<uint8_t> window_;
-  uint64_t windowStart_ = 0;
+  const uint8_t* buffer_ = nullptr;  // the data, or the window's bytes
+  uint64_t bufferStart_ = 0;         // file position of buffer_[0]
+  uint64_t bufferEnd_ = 0;           // file position past the buffer's last byte
 };
 
 }  // namespace tonvert
