@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Writes a song of 50,000 notes spanning 128 frames (64 rows of 36 time units
+"""usage: make_big_song.py OUT [NOTES]
+
+Writes a song of 50,000 notes (or NOTES) spanning 128 frames (64 rows of 36 time units
 each, so 768 ticks a frame at 48 ticks per quarter): ten tracks on ten channels,
 5,000 notes each, with program changes, a tempo and drums on channel 10."""
 import struct
@@ -20,12 +22,12 @@ def varlen(v):
     return bytes(out)
 
 
-def track(channel):
+def track(channel, notes_per_track):
     data = b"\x00\xFF\x51\x03\x07\xA1\x20" if channel == 0 else b""
     data += b"\x00" + bytes([0xC0 | channel, (channel * 7) % 128])
-    step = TICKS // NOTES_PER_TRACK            # 19 ticks between note starts
+    step = TICKS // notes_per_track            # 19 ticks between note starts
     now = 0
-    for i in range(NOTES_PER_TRACK):
+    for i in range(notes_per_track):
         start = i * step
         note = 36 + (i * 5 + channel * 3) % 48 if channel != 9 else 35 + i % 12
         data += varlen(start - now) + bytes([0x90 | channel, note, 64 + i % 60])
@@ -37,9 +39,10 @@ def track(channel):
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "big.mid"
+    notes = int(sys.argv[2]) if len(sys.argv) > 2 else TRACKS * NOTES_PER_TRACK
     song = b"MThd" + struct.pack(">IHHH", 6, 1, TRACKS, 48)
     for c in range(TRACKS):
-        song += track(c)
+        song += track(c, notes // TRACKS)
     with open(out, "wb") as f:
         f.write(song)
 

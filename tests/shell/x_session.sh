@@ -20,6 +20,9 @@ start_x() {
   xvfb_pid=$!
   wait_for 10 test -s "$work/display" || fail "Xvfb did not start (is the xvfb package installed?)"
   export DISPLAY=":$(head -n1 "$work/display")"
+  # The display number comes before the server takes connections: wait for one.
+  wait_for 10 /usr/bin/python3 -c 'from Xlib import display; display.Display().close()' 2>/dev/null ||
+    fail "Xvfb does not accept connections"
 }
 find_window() {
   window=$(xdotool search --all --onlyvisible --name '^Quenby Tonvert' 2>/dev/null | head -n1)
