@@ -95,11 +95,15 @@ size_t ReadableFile::ReadAt(uint64_t pos, uint8_t* out, size_t n) {
   return done;
 }
 
-bool ReadableFile::ReadAll(std::string& out) {
-  out.resize(static_cast<size_t>(size_));
-  const size_t got = ReadAt(0, reinterpret_cast<uint8_t*>(out.data()), out.size());
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* whyNot) {
+  const std::unique_ptr<ReadableFile> file = ReadableFile::OpenRegular(path, whyNot);
+  if (!file) return false;
+  out.resize(static_cast<size_t>(file->size()));
+  const size_t got = file->ReadAt(0, reinterpret_cast<uint8_t*>(out.data()), out.size());
   out.resize(got);
-  return got == size_;
+  if (got == file->size()) return true;
+  if (whyNot != nullptr) *whyNot = SystemReason(EIO);
+  return false;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -137,6 +141,53 @@ bool ResolveSymlinks(std::string& path) {
   }
   errno = ELOOP;
   return false;
+}
+
+bool ReplaceFile(const std::string& path, const std::string& text, bool durable) {
+  struct stat old;
+  const bool exists = stat(path.c_str(), &old) == 0;
+  mode_t mode;
+  if (exists) {
+    mode = old.st_mode & 07777;
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  // A short name beside the target: a rename within one folder is atomic.
+  const std::string folder = FolderOf(path);
+  std::string temp = folder + "/.tonvert-XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) return false;
+  errno = 0;
+  bool ok = WriteAll(fd, text) && fchmod(fd, mode) == 0 && (!durable || fsync(fd) == 0);
+  int error = errno != 0 ? errno : EIO;
+  if (ok && exists) {
+    // Keep the old owner where we may (as root); elsewhere this fails harmlessly.
+    [[maybe_unused]] const int ignored = fchown(fd, old.st_uid, old.st_gid);
+  }
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    unlink(temp.c_str());
+    errno = error;
+    return false;
+  }
+  if (durable) {
+    // Makes the rename itself survive a crash; its failure loses nothing now.
+    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+      fsync(folderFd);
+      close(folderFd);
+    }
+  }
+  return true;
 }
 #endif
 

@@ -22,14 +22,16 @@ class ReadableFile {
   uint64_t size() const { return size_; }
   // Reads up to n bytes at pos; returns how many were read (0 at or past the end).
   size_t ReadAt(uint64_t pos, uint8_t* out, size_t n);
-  // The whole file; false when it cannot be read.
-  bool ReadAll(std::string& out);
 
  private:
   ReadableFile(int fd, uint64_t size) : fd_(fd), size_(size) {}
   int fd_;
   uint64_t size_;
 };
+
+// A whole regular file (never a folder, a pipe or a device, so nothing blocks);
+// false when it cannot be read, with *whyNot, when given, saying why.
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* whyNot = nullptr);
 
 // The system's text for an errno value.
 std::string SystemReason(int error);
@@ -44,6 +46,14 @@ bool WriteAll(int fd, const std::string& text);
 // points to a file not yet made; false on a loop or an unreadable link, with
 // errno telling which.
 bool ResolveSymlinks(std::string& path);
+
+// Replaces (or creates) the regular file at `path`, which names no link, so
+// that it is always either the old text or the new one, never a part: the
+// text goes to a temporary file beside it that is renamed over it. An existing
+// file keeps its mode and, where we may, its owner; a new one gets 0666 less
+// the umask. `durable` also syncs the file and its folder to the disk. False,
+// with errno telling why, leaves the old file and no temporary one.
+bool ReplaceFile(const std::string& path, const std::string& text, bool durable);
 #endif
 
 }  // namespace tonvert

@@ -36,12 +36,6 @@ bool Refuse(std::string* whyNot, std::string reason) {
 
 namespace {
 
-mode_t NewFileMode() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
-}
-
 bool SameFile(const struct stat& a, const std::string& otherPath) {
   struct stat b;
   return !otherPath.empty() && stat(otherPath.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
@@ -73,7 +67,6 @@ bool WriteOutputFile(const std::string& requested, const std::string& document,
   struct stat existing;
   const bool exists = stat(path.c_str(), &existing) == 0;
   if (!exists && errno != ENOENT) return Refuse(whyNot, LastReason());
-  mode_t mode = NewFileMode();
   if (exists) {
     if (SameFile(existing, inputPath)) return Refuse(whyNot, "is the MIDI file");
     if (S_ISCHR(existing.st_mode)) {
@@ -83,32 +76,11 @@ bool WriteOutputFile(const std::string& requested, const std::string& document,
     if (S_ISDIR(existing.st_mode)) return Refuse(whyNot, "is a folder");
     if (!S_ISREG(existing.st_mode)) return Refuse(whyNot, "is not a regular file");
     if (access(path.c_str(), W_OK) != 0) return Refuse(whyNot, LastReason());
-    mode = existing.st_mode & 07777;
   }
-
-  // A short name beside the target: a rename within one folder is atomic.
-  std::string temp = FolderOf(path) + "/.tonvert-XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) return Refuse(whyNot, LastReason());
+  // No sync to the disk: the rename alone keeps the replacement whole, and a
+  // sync would cost more than the conversion.
   errno = 0;
-  bool ok = WriteAll(fd, document) && fchmod(fd, mode) == 0;
-  int error = errno;
-  if (ok && exists) {
-    // Keep the old owner where we may (as root); elsewhere this fails harmlessly.
-    [[maybe_unused]] const int ignored = fchown(fd, existing.st_uid, existing.st_gid);
-  }
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (ok) return true;
-  unlink(temp.c_str());
-  errno = error;
-  return Refuse(whyNot, LastReason());
+  return ReplaceFile(path, document, false) || Refuse(whyNot, LastReason());
 }
 
 bool WriteStandardOutput(const std::string& document, std::string* whyNot) {

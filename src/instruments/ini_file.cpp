@@ -1,7 +1,7 @@
 #include "instruments/ini_file.h"
 
-#include <cstdio>
 
+#include "common/file_io.h"
 #include "common/text.h"
 
 namespace tonvert {
@@ -129,17 +129,10 @@ std::vector<IniGroup> ParseIni(std::string_view bytes) {
 }
 
 std::vector<IniGroup> ReadIniFile(const std::string& path) {
-  // C stdio rather than a stream: a stream throws when the path is a folder,
-  // and a definition file that cannot be read must only mean "no groups".
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return {};
+  // A definition file that cannot be read (missing, a folder, a pipe that
+  // would block) only means "no groups".
   std::string bytes;
-  char buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return {};
+  if (!ReadWholeFile(path, bytes)) return {};
   return ParseIni(bytes);
 }
 

@@ -40,28 +40,11 @@ std::string SettingsFilePathFromEnvironment() {
 
 RegistryFile::Loaded RegistryFile::Load(RegistryDocument& document) const {
   if (path_.empty()) return Loaded::kFailed;
-  // O_NONBLOCK: a FIFO put in the file's place must not hang the window.
-  const int fd = open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? Loaded::kNoFile : Loaded::kFailed;
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    // A folder, a FIFO or a device is not ours to read or to replace.
-    close(fd);
-    return Loaded::kFailed;
-  }
+  if (stat(path_.c_str(), &info) != 0) return errno == ENOENT || errno == ENOTDIR ? Loaded::kNoFile : Loaded::kFailed;
+  // A folder, a FIFO or a device is not ours to read or to replace.
   std::string content;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return Loaded::kFailed;
-    }
-    if (n == 0) break;
-    content.append(buffer, static_cast<size_t>(n));
-  }
-  close(fd);
+  if (!ReadWholeFile(path_, content)) return Loaded::kFailed;
   document = ParseRegistryText(content);
   return Loaded::kYes;
 }
@@ -70,34 +53,12 @@ bool RegistryFile::Store(const RegistryDocument& document, bool createFolders) c
   // A symbolic link (a managed dotfile, say) is kept: the file it points at is replaced.
   std::string target = path_;
   if (!ResolveSymlinks(target)) return false;
-  const std::string folder = FolderOf(target);
-  if (createFolders && !MakeFolders(folder)) return false;
-  // The new text goes to a temporary file beside the old one and is renamed over
-  // it, so the file is always either the old text or the new one, never a part.
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temporary = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  struct stat old;
-  if (stat(target.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
-  bool ok = WriteAll(fd, SerializeRegistryText(document)) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temporary.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  // Makes the rename itself survive a crash; its failure loses nothing now.
-  const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folderFd >= 0) {
-    fsync(folderFd);
-    close(folderFd);
-  }
-  return true;
+  if (createFolders && !MakeFolders(FolderOf(target))) return false;
+  // Only a regular file (or none yet) is replaced: a FIFO or a device put in
+  // its place stays as it is.
+  struct stat info;
+  if (stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
+  return ReplaceFile(target, SerializeRegistryText(document), true);
 }
 
 bool RegistryFile::CreateRegistryKey(const std::string& path) {
