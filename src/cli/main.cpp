@@ -166,7 +166,8 @@ int main(int argc, char* argv[]) {
   std::signal(SIGPIPE, SIG_IGN);
 #endif
 
-  std::string output, rows = "64", ticks = "auto", mapper, instruments, drums;
+  std::string output, rows = std::to_string(tonvert::kDefaultRowsPerPattern), ticks = "auto", mapper, instruments,
+      drums;
   bool hasOutput = false, hasMapper = false, hasInstruments = false, hasDrums = false, quiet = false;
   std::set<Option> runOptions;
   // Long options only; the timing and chord options are not listed in --help
