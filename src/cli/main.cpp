@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -87,8 +88,9 @@ std::optional<std::string> TicksText(std::string_view text) {
 
 std::string TicksExpected() {
   std::string expected = "a whole number from 1 to " + std::to_string(kMaxTicks);
-  for (std::string_view word : kTicksWords) expected += ", or " + std::string(word);
-  return expected;
+  const size_t last = std::size(kTicksWords) - 1;
+  for (size_t i = 0; i < last; ++i) expected += ", " + std::string(kTicksWords[i]);
+  return expected + " or " + std::string(kTicksWords[last]);
 }
 
 // The mapper's 112 "0"/"1" from -m, or a one-line problem. The readable form
