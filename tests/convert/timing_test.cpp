@@ -85,7 +85,6 @@ TEST_F(Timing, TempoChangesBecomeFxxOnTheirRows) {
   Track tempos = Track().Tempo(0, 500000).Tempo(48, 200000).Tempo(48, 200000).Tempo(48, 600000)
                      .Tempo(6, 500000).Tempo(42, 666667).End();
   Track notes = Track().NoteOn(48, 0, 60, 127).NoteOff(12, 0, 60).NoteOn(180, 0, 62, 127).NoteOff(12, 0, 62).End();
-  ui.options = {Option::TempoChanges};
   struct Case {
     bool nearest;
     std::vector<std::pair<int, std::string>> cells;  // row of frame 0 -> Pulse 1
