@@ -275,7 +275,11 @@ std::string Checker::Cell(std::string_view cell, int channel) {
     if (Is(effect, "...")) continue;
     const bool v = effect.size() == 3 && effect[0] == 'V' && effect[1] >= '0' && effect[1] <= '9' &&
                    effect[2] >= '0' && effect[2] <= '9';
-    if (!v) return "effect \"" + std::string(effect) + "\"";
+    // Fxx below the split point 21 sets the speed, from it on the tempo; the
+    // tempos written stay at 32 or above, where the tracker's tempo box keeps them.
+    const int f = effect.size() == 3 && effect[0] == 'F' ? HexPair(effect.substr(1)) : -1;
+    const bool speedOrTempo = (f >= 1 && f <= 20) || f >= 32;
+    if (!v && !speedOrTempo) return "effect \"" + std::string(effect) + "\"";
   }
   return "";
 }

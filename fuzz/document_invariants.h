@@ -22,7 +22,8 @@ struct DocumentExpectations {
 // 00, 01, ... with no frame past 7F, as many patterns as orders; every pattern
 // exactly the rows per pattern, ROW numbers in order; seven cells a row with
 // their column counts; notes "...", "---", octaves 0-7, noise pitches, or a
-// drum key; instrument cells ".." or a written instrument 00-3F.
+// drum key; instrument cells ".." or a written instrument 00-3F; effects V
+// with two decimal digits, or F with a speed 01-14 or a tempo 20-FF.
 std::string CheckDocument(const std::string& document, const DocumentExpectations& expect);
 
 }  // namespace tonvert::fuzz

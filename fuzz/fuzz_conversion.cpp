@@ -1,5 +1,5 @@
 // The whole run on arbitrary MIDI bytes: the first three bytes pick the rows,
-// the ticks and the mapper, the rest is the MIDI file (an input that starts
+// the ticks and the mapper (and the timing options), the rest is the MIDI file (an input that starts
 // with "MThd" is all MIDI file, run with the defaults). Fixed definition files
 // define every program (five macros each, so macro numbering goes per type) and
 // the drums. A written document must keep the invariants of CheckDocument; a
@@ -93,6 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (int k = 0; k < kMapperBoxCount; ++k) ui.mapper.SetChecked(k, k % kMidiChannels % kTrackerChannelCount == k / kMidiChannels);
       break;
   }
+  // The timing options, and the grid found from the notes, on the third byte's higher bits.
+  if (choice[2] & 4) ui.options.insert(Option::TempoChanges);
+  if (choice[2] & 8) ui.options.insert(Option::NearestRow);
+  if (choice[2] & 16) ui.ticks = " Fit";
   ui.midiPath = WriteScratchFile("song.mid", data + skip, size - skip);
   ui.outputPath = fixture.output;
   std::remove(fixture.output.c_str());

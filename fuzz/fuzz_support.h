@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,11 +33,13 @@ class RecordingFrontEnd : public FrontEnd {
     return tonvert::IsChannelMapped(mapper, trackerChannel, midiChannel);
   }
   std::string FieldText(Field field) override;
+  bool IsOptionOn(Option option) override { return options.count(option) != 0; }
   void PutOnClipboard(const std::string& text) override { clipboard = text; }
   void ShowReport(const RunReport& report) override { reports.push_back(report); }
 
   std::string midiPath, rows = "64", ticks = "36", outputPath;
   AssignmentTable mapper;
+  std::set<Option> options;
   std::vector<Message> messages;
   std::string clipboard;
   std::vector<RunReport> reports;

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -32,14 +33,17 @@ constexpr const char* kHelp =
     "                          standard output (default: each MIDI file's name with\n"
     "                          .txt, beside it)\n"
     "  -r, --rows N            rows per pattern, 1-256 (default 64)\n"
-    "  -t, --ticks N|auto      ticks per 1/16 note, in thirds of a MIDI tick, 1-1000000;\n"
+    "  -t, --ticks N|auto|fit  ticks per 1/16 note, in thirds of a MIDI tick, 1-1000000;\n"
     "                          \"auto\" (the default) derives it from the file's ticks\n"
-    "                          per quarter note\n"
+    "                          per quarter note; \"fit\" chooses 2-24 rows per quarter\n"
+    "                          note so that the notes start on rows\n"
     "  -m, --mapper BITS       channel mapper: exactly 112 characters \"0\"/\"1\", tracker\n"
     "                          channel by tracker channel, 16 MIDI channels each\n"
     "                          (default: built in)\n"
     "  -i, --instruments PATH  instrument definitions (default: ./instruments.ini if present)\n"
     "  -d, --drums PATH        drum definitions (default: ./drums.ini if present)\n"
+    "      --tempo-changes     follow the song's tempo changes with Fxx effects\n"
+    "      --nearest-row       place notes on the nearest row, not the one before\n"
     "  -q, --quiet             no progress lines\n"
     "  -h, --help              this help\n"
     "      --version           the version\n"
@@ -71,9 +75,8 @@ std::optional<int64_t> WholeNumber(std::string_view text, int64_t low, int64_t h
 
 constexpr int64_t kMaxTicks = 1000000;
 // The ticks texts that are words, not numbers; the core reads each in any
-// letter case. The timing issue's "fit" joins them once the core places notes
-// on a grid found from the notes.
-constexpr std::string_view kTicksWords[] = {"auto"};
+// letter case.
+constexpr std::string_view kTicksWords[] = {"auto", "fit"};
 
 // The ticks as the core reads them ("auto" or decimal digits), or nullopt.
 std::optional<std::string> TicksText(std::string_view text) {
@@ -85,8 +88,9 @@ std::optional<std::string> TicksText(std::string_view text) {
 
 std::string TicksExpected() {
   std::string expected = "a whole number from 1 to " + std::to_string(kMaxTicks);
-  for (std::string_view word : kTicksWords) expected += ", or " + std::string(word);
-  return expected;
+  const size_t last = std::size(kTicksWords) - 1;
+  for (size_t i = 0; i < last; ++i) expected += ", " + std::string(kTicksWords[i]);
+  return expected + " or " + std::string(kTicksWords[last]);
 }
 
 // The mapper's 112 "0"/"1" from -m, or a one-line problem. The readable form
@@ -170,8 +174,8 @@ int main(int argc, char* argv[]) {
       drums;
   bool hasOutput = false, hasMapper = false, hasInstruments = false, hasDrums = false, quiet = false;
   std::set<Option> runOptions;
-  // Long options only; the timing and chord options are not listed in --help
-  // until the conversion acts on them.
+  // Long options only; the chord options are not listed in --help until the
+  // conversion acts on them.
   enum { kVersion = 256, kTempoChanges, kNearestRow, kSpread, kArpeggio };
   static const option kOptions[] = {
       {"output", required_argument, nullptr, 'o'}, {"rows", required_argument, nullptr, 'r'},

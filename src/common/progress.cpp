@@ -8,6 +8,7 @@ std::string StatusText(Stage stage, int64_t index) {
   switch (stage) {
     case Stage::ReadingMidi: return "Reading MIDI";
     case Stage::ReadingInstruments: return "Reading instruments";
+    case Stage::Grid: return "Grid: " + DecimalForm(index) + " rows per quarter note";
     case Stage::Program: return "Program #" + DecimalForm(index);
     case Stage::Notes: return "Notes";
     case Stage::ReadingDrums: return "Reading drums";

@@ -10,6 +10,7 @@ namespace tonvert {
 enum class Stage {
   ReadingMidi,           // "Reading MIDI"
   ReadingInstruments,    // "Reading instruments"
+  Grid,                  // "Grid: q rows per quarter note", the grid found from the notes
   Program,               // "Program #k", k counted from 0 along the song's programs
   Notes,                 // "Notes"
   ReadingDrums,          // "Reading drums"

@@ -1,12 +1,15 @@
 #include "convert/conversion.h"
 
+#include <numeric>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "common/text.h"
 #include "convert/document.h"
 #include "convert/output_file.h"
 #include "convert/placement.h"
+#include "convert/timing.h"
 #include "instruments/definitions.h"
 #include "instruments/instrument_set.h"
 #include "midi/midi_reader.h"
@@ -47,15 +50,30 @@ std::optional<Message> ReadMessage(const ReadResult& read, const std::string& pa
 
 std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd) {
   const std::string ticksText = frontEnd.FieldText(Field::Ticks);
+  const std::string_view ticksWord = TrimBlanksAndTabs(ticksText);
+  const bool fit = EqualsIgnoreAsciiCase(ticksWord, "fit");
+  const bool nearestRow = frontEnd.IsOptionOn(Option::NearestRow);
+  Grid grid;
   int64_t ticks;
-  if (EqualsIgnoreAsciiCase(TrimBlanksAndTabs(ticksText), "auto")) {
+  if (fit || EqualsIgnoreAsciiCase(ticksWord, "auto")) {
     // A sixteenth note of the file just read: 3/4 of its ticks per quarter note
     // in thirds of a tick. SMPTE timing has no quarter note.
-    if (song.division & 0x8000) {
+    if ((song.division & 0x8000) || (fit && song.division == 0)) {
       frontEnd.ShowMessage(Stop("This file has no ticks per quarter note: enter the ticks per 1/16 note."));
       return std::nullopt;
     }
     ticks = (6 * int64_t{song.division} + 4) / 8;
+    // Without rounding the row to whole time units, rows keep to the beats over
+    // a long song; the plain grid keeps the rounded row it always had.
+    const bool exact = fit || (song.division > 0 && nearestRow);
+    if (exact) {
+      grid.rowsPerQuarter = fit ? FitRowsPerQuarter(song) : 4;
+      grid.fitted = fit;
+      const int64_t quarter = 3 * int64_t{song.division};
+      const int64_t common = std::gcd(quarter, int64_t{grid.rowsPerQuarter});
+      ticks = quarter / common;
+      grid.rowDivisor = grid.rowsPerQuarter / common;
+    }
   } else {
     ticks = TextToNumber(ticksText);
   }
@@ -73,7 +91,10 @@ std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd) {
     frontEnd.ShowMessage(Stop("Ticks per 1/16 note must be at least 1."));
     return std::nullopt;
   }
-  return Grid{static_cast<int32_t>(rows), ticks};
+  grid.rowsPerPattern = static_cast<int32_t>(rows);
+  grid.ticksPerRow = ticks;
+  grid.nearestRow = nearestRow;
+  return grid;
 }
 
 RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
@@ -90,14 +111,20 @@ RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
   const std::optional<Grid> grid = ReadGrid(song, frontEnd);
   if (!grid) return RunOutcome::Stopped;
 
+  if (grid->fitted) frontEnd.Step(Stage::Grid, grid->rowsPerQuarter);
   for (size_t k = 0; k < song.programs.size(); ++k) frontEnd.Step(Stage::Program, static_cast<int64_t>(k));
   frontEnd.Step(Stage::Notes);
   frontEnd.Step(Stage::ReadingDrums);
   const DrumDefs drumDefs = ReadDrumDefinitions(options.drumsPath);
   const InstrumentSet instruments = BuildInstrumentSet(song, instrumentDefs, drumDefs);
 
-  const Placement placement = PlaceNotes(song, *grid, instruments, frontEnd, frontEnd);
-  const std::string document = WriteDocument(instruments, placement.grid, song.bpm, frontEnd);
+  Placement placement = PlaceNotes(song, *grid, instruments, frontEnd, frontEnd);
+  // The plain grid at one tempo keeps the song's tempo as it always was.
+  const bool tempoChanges = frontEnd.IsOptionOn(Option::TempoChanges);
+  const TrackTiming timing =
+      tempoChanges || grid->fitted ? StartTiming(song, *grid, tempoChanges) : TrackTimingFor(song.bpm);
+  if (tempoChanges) WriteTempoChanges(song, *grid, timing, placement.grid);
+  const std::string document = WriteDocument(instruments, placement.grid, timing, frontEnd);
 
   std::vector<std::string> warnings = instruments.warnings;
   if (song.noteLimitReached) warnings.push_back("Only the first 50000 notes were read");

@@ -179,9 +179,8 @@ TrackTiming TrackTimingFor(int32_t songBpm) {
   return {1, 255};
 }
 
-std::string WriteDocument(const InstrumentSet& instruments, const PatternGrid& grid, int32_t songBpm,
+std::string WriteDocument(const InstrumentSet& instruments, const PatternGrid& grid, TrackTiming timing,
                           Progress& progress) {
-  const TrackTiming timing = TrackTimingFor(songBpm);
   std::string doc;
   // About 150 bytes a row; one allocation instead of many.
   doc.reserve(static_cast<size_t>(grid.frames()) * (static_cast<size_t>(grid.rows()) * 160 + 64) + 4096 +

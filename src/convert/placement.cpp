@@ -3,23 +3,13 @@
 #include <algorithm>
 
 #include "common/front_end.h"
+#include "convert/timing.h"
 
 namespace tonvert {
 
 namespace {
 
 constexpr int kStatusEvery = 31;
-
-int32_t FrameCount(const Song& song, int64_t frameLength) {
-  int64_t frames = (song.end + frameLength - 1) / frameLength;
-  // A note that no note-off closes and that starts at the song's end on a frame
-  // boundary (a lone note-on at time 0, say) needs the frame it starts in.
-  for (size_t i = 0; i < song.notes.size() && frames <= kMaxFrames; ++i) {
-    const Note& note = song.notes[i];
-    if (!note.closed && note.start == song.end) frames = std::max(frames, note.start / frameLength + 1);
-  }
-  return static_cast<int32_t>(std::min<int64_t>(frames, kMaxFrames));
-}
 
 uint8_t InstrumentCell(int64_t number) {
   // Instruments above 3F are left out of the document; their cells name none.
@@ -74,9 +64,8 @@ struct GridPosition {
 };
 
 GridPosition PositionOf(int64_t time, const Grid& grid) {
-  const int64_t frameLength = int64_t{grid.rowsPerPattern} * grid.ticksPerRow;
-  const int64_t frame = time / frameLength;
-  return {frame, (time - frame * frameLength) / grid.ticksPerRow};
+  const int64_t row = RowAt(time, grid);
+  return {row / grid.rowsPerPattern, row % grid.rowsPerPattern};
 }
 
 }  // namespace
@@ -88,8 +77,7 @@ PatternGrid::PatternGrid(int32_t frames, int32_t rows)
 
 Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& instruments,
                      ChannelRouting& routing, Progress& progress) {
-  const int64_t frameLength = int64_t{grid.rowsPerPattern} * grid.ticksPerRow;
-  Placement out{PatternGrid(FrameCount(song, frameLength), grid.rowsPerPattern)};
+  Placement out{PatternGrid(FramesNeeded(song, grid), grid.rowsPerPattern)};
   // The grid holds one frame more than is written: a note-off at the very end
   // of the song lands there instead of needing a check.
   const auto inGrid = [&out](const GridPosition& p) { return p.frame <= kMaxFrames && p.frame <= out.grid.frames(); };

@@ -20,10 +20,16 @@ constexpr int kMaxFrames = 128;  // frames 00-7F are all a song can hold
 constexpr int32_t kDefaultRowsPerPattern = 64;
 constexpr int32_t kDefaultTicksPerRow = 36;  // a sixteenth at 48 ticks per quarter note
 
-// The row grid of a run. Both values are positive.
+// The row grid of a run. The numbers are positive.
 struct Grid {
   int32_t rowsPerPattern = kDefaultRowsPerPattern;
   int64_t ticksPerRow = kDefaultTicksPerRow;  // in thirds of a MIDI tick, like the song's times
+  // A row lasts ticksPerRow / rowDivisor: a grid taken from the file's division
+  // need not be a whole number of time units (89 ticks per quarter note).
+  int64_t rowDivisor = 1;
+  bool nearestRow = false;  // times go to the nearest row, not the one at or before them
+  int rowsPerQuarter = 4;   // what the speed and tempo assume a quarter note to be
+  bool fitted = false;      // found from the notes' start times
 };
 
 // One effect column: a command letter and its value; no letter means empty.

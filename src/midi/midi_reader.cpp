@@ -229,6 +229,7 @@ bool Reader::Apply(const Event& event) {
       break;
     case Event::Kind::Tempo:
       song_.bpm = static_cast<int32_t>(60000000u / event.microsecondsPerQuarter);
+      song_.tempos.push_back({3 * time_, event.microsecondsPerQuarter});
       break;
     case Event::Kind::Nothing:
     case Event::Kind::EndOfTrack:

@@ -29,11 +29,18 @@ constexpr int kNoteSlots = kMaxStoredNotes + 1;
 constexpr int64_t kOpenNoteLength = 100;
 constexpr int kDrumChannel = 9;  // MIDI channel 10
 
+// A Set Tempo event: from its time on, a quarter note lasts this long.
+struct TempoChange {
+  int64_t time = 0;  // in thirds of a tick, like the notes
+  uint32_t microsecondsPerQuarter = 0;
+};
+
 struct Song {
   std::vector<Note> notes;         // in the order their note-ons were read
   std::vector<int32_t> programs;   // distinct programs of the notes, first use first
   int64_t end = 0;                 // the latest note start or note-off
   int32_t bpm = 0;                 // from the last Set Tempo; 0 without one
+  std::vector<TempoChange> tempos; // every Set Tempo of every track, in the order read
   int32_t division = 0;            // the header's ticks per quarter note (or SMPTE form)
   bool noteLimitReached = false;   // a note-on was met with kMaxStoredNotes stored
 };

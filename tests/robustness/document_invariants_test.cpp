@@ -2,10 +2,12 @@
 // run writes and catch each kind of broken document.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "document_invariants.h"
 #include "robustness_support.h"
+#include "support/temp_dir.h"
 
 namespace tonvert::test {
 namespace {
@@ -59,6 +61,22 @@ TEST(DocumentInvariants, PassWhatARunWrites) {
   EXPECT_EQ(Check(MiniDocument(0, 64), 64), "") << "a song without notes has no frames";
 }
 
+TEST(DocumentInvariants, PassWhatARunWritesWithTheTimingOptions) {
+  ScratchDir dir;
+  WriteDefinitions(dir.path());
+  using Options = std::set<Option>;
+  for (const Options& options : {Options{Option::TempoChanges}, Options{Option::NearestRow},
+                                 Options{Option::TempoChanges, Option::NearestRow}}) {
+    for (const char* ticks : {"auto", "36", "fit"}) {
+      const InProcessResult run = RunInProcess(dir.path(), MultiTrackSong(), "16", ticks, options);
+      ASSERT_EQ(run.outcome, RunOutcome::Written) << ticks;
+      EXPECT_EQ(Check(run.document, 16), "") << ticks << ", " << options.size() << " options";
+      EXPECT_EQ(FtCheck(dir / "out.txt"), 0) << ticks << ", " << options.size() << " options";
+    }
+  }
+  EXPECT_EQ(Check(Replace(MiniDocument(1, 2), "V00 ... ...", "V00 F05 F20"), 2), "") << "a speed and a tempo";
+}
+
 TEST(DocumentInvariants, CatchPatternShapes) {
   const std::string doc = MiniDocument(2, 4);
   EXPECT_NE(Check(doc, 5), "") << "rows per pattern other than the TRACK's";
@@ -82,6 +100,8 @@ TEST(DocumentInvariants, CatchBadCells) {
   EXPECT_NE(Check(Replace(doc, "C-4 00", "C-4 01"), 2), "") << "an instrument not written";
   EXPECT_NE(Check(Replace(doc, "C-4 00", "H-4 00"), 2), "") << "no such note";
   EXPECT_NE(Check(Replace(doc, "V00", "V-1"), 2), "") << "a negative effect value";
+  EXPECT_NE(Check(Replace(doc, "V00 ...", "V00 F15"), 2), "") << "a tempo below 32";
+  EXPECT_NE(Check(Replace(doc, "V00 ...", "V00 F00"), 2), "") << "F00";
   EXPECT_EQ(Check(Replace(doc, "C-4 00", "1-# 00"), 2), "") << "a noise pitch";
   EXPECT_EQ(Check(Replace(doc, "C-4 00", "F#2 00"), 2), "") << "a drum key of the definitions";
 }

@@ -82,7 +82,7 @@ Bytes MultiTrackSong() {
 }
 
 InProcessResult RunInProcess(const std::string& folder, const Bytes& midi, const std::string& rows,
-                             const std::string& ticks) {
+                             const std::string& ticks, const std::set<Option>& runOptions) {
   WriteFile(folder + "/song.mid", midi);
   const std::string out = folder + "/out.txt";
   std::remove(out.c_str());
@@ -91,6 +91,7 @@ InProcessResult RunInProcess(const std::string& folder, const Bytes& midi, const
   ui.fields[Field::OutputPath] = out;
   ui.fields[Field::Rows] = rows;
   ui.fields[Field::Ticks] = ticks;
+  ui.options = runOptions;
   RunOptions options;
   options.instrumentsPath = folder + "/instruments.ini";
   options.drumsPath = folder + "/drums.ini";

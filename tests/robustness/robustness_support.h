@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,7 @@ struct InProcessResult {
 // One run as the window makes it, the MIDI bytes written to song.mid in the
 // folder (which holds the definitions), the document to out.txt.
 InProcessResult RunInProcess(const std::string& folder, const Bytes& midi, const std::string& rows = "64",
-                             const std::string& ticks = "36");
+                             const std::string& ticks = "36", const std::set<Option>& runOptions = {});
 
 struct CliResult {
   int status = -1;
