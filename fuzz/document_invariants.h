@@ -22,7 +22,9 @@ struct DocumentExpectations {
 // 00, 01, ... with no frame past 7F, as many patterns as orders; every pattern
 // exactly the rows per pattern, ROW numbers in order; seven cells a row with
 // their column counts; notes "...", "---", octaves 0-7, noise pitches, or a
-// drum key; instrument cells ".." or a written instrument 00-3F.
+// drum key; instrument cells ".." or a written instrument 00-3F; effects V
+// (decimal), 0xy and Fxx (hex, no F00), at most one 0xy a cell, none on Noise
+// or DPCM, and no note that starts while an earlier 0xy is still in force.
 std::string CheckDocument(const std::string& document, const DocumentExpectations& expect);
 
 }  // namespace tonvert::fuzz

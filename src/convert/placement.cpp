@@ -99,7 +99,12 @@ Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& in
   const auto rowOf = [&grid](const GridPosition& p) { return p.frame * grid.rowsPerPattern + p.row; };
 
   out.fates.resize(song.notes.size());
-  for (size_t i = 0; i < song.notes.size(); ++i) out.fates[i].startRow = rowOf(PositionOf(song.notes[i].start, grid));
+  for (size_t i = 0; i < song.notes.size(); ++i) {
+    const Note& note = song.notes[i];
+    out.fates[i].startRow = rowOf(PositionOf(note.start, grid));
+    const GridPosition end = PositionOf(note.end, grid);
+    if (note.closed && inGrid(end)) out.fates[i].endRow = rowOf(end);
+  }
   const std::vector<uint32_t> order = PlacingOrder(song, out.fates, options);
   ColumnState columns(out.grid.size());
 
@@ -162,7 +167,6 @@ Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& in
     const bool ends = note.closed && inGrid(end);
     columns.Sounds(channel, ends ? rowOf(end) : INT64_MAX);
     if (!ends) continue;
-    fate.endRow = rowOf(end);
     Cell& off = out.grid.at(end.frame, end.row, channel);
     if (off.kind == Cell::Empty) off.kind = Cell::NoteOff;
     columns.WantsNoteOff(out.grid.Index(end.frame, end.row, channel));

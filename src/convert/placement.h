@@ -86,7 +86,7 @@ struct NoteFate {
   Fate fate = Fate::Uncounted;
   uint8_t channel = 0;  // the tracker channel it was placed on, or lost from (its first routed one)
   int64_t startRow = 0;  // rows from the song's start
-  int64_t endRow = -1;   // the row of its note-off, -1 when it has none in the grid
+  int64_t endRow = -1;   // the row its note-off falls on (placed or not), -1 when none in the grid
 };
 
 constexpr int32_t kNoOwner = -1;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ class FakeFrontEnd : public FrontEnd {
   void ShowMessage(const Message& message) override { messages.push_back(message); }
   bool IsChannelMapped(int trackerChannel, int midiChannel) override;
   std::string FieldText(Field field) override;
+  bool IsOptionOn(Option option) override { return options.count(option) != 0; }
   void PutOnClipboard(const std::string& text) override { clipboard = text; }
   void ShowReport(const RunReport& report) override { reports.push_back(report); }
 
@@ -30,6 +32,7 @@ class FakeFrontEnd : public FrontEnd {
                                       {Field::OutputPath, ""}};
   std::vector<Field> fieldReads;  // the order in which the core read the fields
   AssignmentTable mapper;
+  std::set<Option> options;
   std::vector<std::string> statuses;
   std::vector<Message> messages;
   std::string clipboard;
