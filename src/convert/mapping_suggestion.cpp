@@ -92,7 +92,7 @@ void SuggestMapping(const Song& song, const Grid& grid, bool spread, ChannelAssi
     parts[p].columns.push_back(column);
     boxes.SetChecked(MapperBoxIndex(column, parts[p].channel), true);
   };
-  std::array<bool, kTrackerChannelCount + 1> used{};
+  std::array<int, kTrackerChannelCount + 1> partsIn{};
 
   // The Triangle has no volume and plays one note: the lowest part that is
   // mostly single notes, when it lies below middle C.
@@ -103,15 +103,15 @@ void SuggestMapping(const Song& song, const Grid& grid, bool spread, ChannelAssi
       bass = p;
   if (bass) {
     give(*bass, kTriangleChannel);
-    used[kTriangleChannel] = true;
+    ++partsIn[kTriangleChannel];
   }
 
   // Then, move by move, the part and column that keep the most further notes:
   // every part gets a column first (an unmapped part loses everything), the
   // busiest into empty columns; with spread, chords then take the columns
   // left over.
-  // On a tie: an empty column, the busier part, the lower channel, the
-  // earlier column.
+  // On a tie: the column fewer parts share, the busier part, the lower
+  // channel, the earlier column.
   for (;;) {
     std::optional<size_t> best;
     int bestColumn = 0;
@@ -124,12 +124,12 @@ void SuggestMapping(const Song& song, const Grid& grid, bool spread, ChannelAssi
         if (std::find(parts[p].columns.begin(), parts[p].columns.end(), column) != parts[p].columns.end()) continue;
         // A further column only where no part plays yet: shared, it would
         // take rows from the part whose only column it is.
-        if (allPlaced && used[static_cast<size_t>(column)]) continue;
+        if (allPlaced && partsIn[static_cast<size_t>(column)] != 0) continue;
         const int64_t g = gain(p, column);
         bool better = !best || g > bestGain;
         if (best && g == bestGain) {
-          const bool empty = !used[static_cast<size_t>(column)], bestEmpty = !used[static_cast<size_t>(bestColumn)];
-          better = empty != bestEmpty ? empty : parts[p].notes > parts[*best].notes;
+          const int sharing = partsIn[static_cast<size_t>(column)], bestSharing = partsIn[static_cast<size_t>(bestColumn)];
+          better = sharing != bestSharing ? sharing < bestSharing : parts[p].notes > parts[*best].notes;
         }
         if (better) {
           best = p;
@@ -140,7 +140,7 @@ void SuggestMapping(const Song& song, const Grid& grid, bool spread, ChannelAssi
     }
     if (!best || (allPlaced && bestGain == 0)) break;
     give(*best, bestColumn);
-    used[static_cast<size_t>(bestColumn)] = true;
+    ++partsIn[static_cast<size_t>(bestColumn)];
   }
 }
 
