@@ -75,6 +75,8 @@ class Checker {
   int patterns_ = 0;
   int rowsInPattern_ = -1;  // -1 before the first PATTERN
   bool ended_ = false;
+  // The tracker keeps a 0xy arpeggio until 000; frames play in order here.
+  std::array<bool, 8> arpeggioOn_{};
 };
 
 std::string Checker::Run(const std::string& document) {
@@ -270,17 +272,29 @@ std::string Checker::Cell(std::string_view cell, int channel) {
   const std::string_view volume = words[2];
   if (volume.size() != 1 || (volume[0] != '.' && HexDigit(volume[0]) < 0))
     return "volume \"" + std::string(volume) + "\"";
+  bool setsArpeggio = false;
   for (size_t k = 3; k < count; ++k) {
     const std::string_view effect = words[k];
     if (Is(effect, "...")) continue;
     const bool v = effect.size() == 3 && effect[0] == 'V' && effect[1] >= '0' && effect[1] <= '9' &&
                    effect[2] >= '0' && effect[2] <= '9';
-    // Fxx below the split point 21 sets the speed, from it on the tempo; the
-    // tempos written stay at 32 or above, where the tracker's tempo box keeps them.
-    const int f = effect.size() == 3 && effect[0] == 'F' ? HexPair(effect.substr(1)) : -1;
-    const bool speedOrTempo = (f >= 1 && f <= 20) || f >= 32;
-    if (!v && !speedOrTempo) return "effect \"" + std::string(effect) + "\"";
+    // Arpeggios and the speed/tempo effect, in hex. Fxx below the split point
+    // 21 sets the speed, from it on the tempo; the tempos written stay at 32 or
+    // above, where the tracker's tempo box keeps them.
+    const bool hex = effect.size() == 3 && (effect[0] == '0' || effect[0] == 'F') && HexPair(effect.substr(1)) >= 0;
+    if (!v && !hex) return "effect \"" + std::string(effect) + "\"";
+    if (effect[0] == 'F') {
+      const int f = HexPair(effect.substr(1));
+      if (!((f >= 1 && f <= 20) || f >= 32)) return "effect \"" + std::string(effect) + "\"";
+    }
+    if (effect[0] != '0') continue;
+    if (channel == 4 || channel == 5) return "an arpeggio on the noise or DPCM channel";
+    if (setsArpeggio) return "two arpeggio effects in one cell";
+    setsArpeggio = true;
+    arpeggioOn_[static_cast<size_t>(channel)] = HexPair(effect.substr(1)) != 0;
   }
+  if (!empty && !setsArpeggio && arpeggioOn_[static_cast<size_t>(channel)])
+    return "note \"" + std::string(note) + "\" inherits an arpeggio";
   return "";
 }
 

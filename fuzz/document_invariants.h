@@ -23,7 +23,9 @@ struct DocumentExpectations {
 // exactly the rows per pattern, ROW numbers in order; seven cells a row with
 // their column counts; notes "...", "---", octaves 0-7, noise pitches, or a
 // drum key; instrument cells ".." or a written instrument 00-3F; effects V
-// with two decimal digits, or F with a speed 01-14 or a tempo 20-FF.
+// (decimal), 0xy and Fxx (hex: F with a speed 01-14 or a tempo 20-FF), at
+// most one 0xy a cell, none on Noise or DPCM, and no note that starts while an
+// earlier 0xy is still in force.
 std::string CheckDocument(const std::string& document, const DocumentExpectations& expect);
 
 }  // namespace tonvert::fuzz

@@ -11,6 +11,12 @@ void CliFrontEnd::PrintLine(const std::string& line) {
 }
 
 void CliFrontEnd::Step(Stage stage, int64_t index) {
+  // The chosen mapping is the run's result as much as its progress: it is
+  // shown with -q too, in the form -m reads back.
+  if (stage == Stage::Mapper) {
+    PrintLine("Mapper: " + ReadableMapperText(mapper_));
+    return;
+  }
   if (quiet_) return;
   // One line for the placement stage, not 1,600.
   if (stage == Stage::Note && index != 0) return;

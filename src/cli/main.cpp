@@ -2,6 +2,7 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -37,13 +38,28 @@ constexpr const char* kHelp =
     "                          \"auto\" (the default) derives it from the file's ticks\n"
     "                          per quarter note; \"fit\" chooses 2-24 rows per quarter\n"
     "                          note so that the notes start on rows\n"
-    "  -m, --mapper BITS       channel mapper: exactly 112 characters \"0\"/\"1\", tracker\n"
-    "                          channel by tracker channel, 16 MIDI channels each\n"
-    "                          (default: built in)\n"
-    "  -i, --instruments PATH  instrument definitions (default: ./instruments.ini if present)\n"
-    "  -d, --drums PATH        drum definitions (default: ./drums.ini if present)\n"
     "      --tempo-changes     follow the song's tempo changes with Fxx effects\n"
     "      --nearest-row       place notes on the nearest row, not the one before\n"
+    "  -m, --mapper MAP        channel mapper (default: built in), either readable,\n"
+    "                          e.g. pulse1=1,pulse2=2+5,triangle=3,noise=10, with the\n"
+    "                          tracker channels pulse1, pulse2, triangle, noise, dpcm,\n"
+    "                          mmc5a, mmc5b and MIDI channels 1-16 joined by \"+\"\n"
+    "                          (a channel not named gets none); or exactly 112\n"
+    "                          characters \"0\"/\"1\", 16 MIDI channels for each tracker\n"
+    "                          channel in turn; or \"auto\": chosen for each file to\n"
+    "                          keep the most notes, printed as \"Mapper: ...\"\n"
+    "      --spread            a MIDI channel checked in several tracker channels\n"
+    "                          plays up to that many notes at once\n"
+    "      --arpeggio          chord notes that find no tracker channel become 0xy\n"
+    "                          arpeggios on the pulse and triangle channels\n"
+    "      --transpose NAME=N  shift the notes placed on tracker channel NAME by N\n"
+    "                          semitones, -48 to +48 (repeatable)\n"
+    "      --summary           after the run, what was kept, channel by channel (on\n"
+    "                          standard output; on standard error with -o -)\n"
+    "  -i, --instruments PATH  instrument definitions (default: ./instruments.ini, else\n"
+    "                          the installed library's; '' reads none)\n"
+    "  -d, --drums PATH        drum definitions (default: ./drums.ini, else the\n"
+    "                          installed library's; '' reads none)\n"
     "  -q, --quiet             no progress lines\n"
     "  -h, --help              this help\n"
     "      --version           the version\n"
@@ -93,12 +109,20 @@ std::string TicksExpected() {
   return expected + " or " + std::string(kTicksWords[last]);
 }
 
-// The mapper's 112 "0"/"1" from -m, or a one-line problem. The readable form
-// ("pulse1=1,pulse2=2+5,...") is to be parsed here too, into the same bits.
+// The mapper's 112 "0"/"1" from -m (bits or the readable form), or a one-line problem.
 std::optional<std::string> MapperBits(const std::string& text, std::string& problem) {
   constexpr size_t kBits = 16 * 7;
-  const std::string expected = ": expected exactly 112 characters 0 or 1 (16 MIDI channels for each of "
-                               "the 7 tracker channels)";
+  if (text.find('=') != std::string::npos) {
+    tonvert::AssignmentTable table;
+    if (!tonvert::ApplyReadableMapperText(table, text, problem)) {
+      problem = "bad mapper (" + problem + "): expected NAME=CHANNELS items joined by \",\", NAME one of pulse1, "
+                "pulse2, triangle, noise, dpcm, mmc5a, mmc5b, each once, CHANNELS MIDI channels 1-16 joined by \"+\"";
+      return std::nullopt;
+    }
+    return tonvert::MapperText(table);
+  }
+  const std::string expected = ": expected auto, NAME=CHANNELS items such as pulse1=1,pulse2=2+5, or exactly "
+                               "112 characters 0 or 1 (16 MIDI channels for each of the 7 tracker channels)";
   const size_t bad = text.find_first_not_of("01");
   if (bad != std::string::npos) {
     problem = "bad mapper (character " + std::to_string(bad + 1) + " is " + Quoted(text.substr(bad, 1)) + ")" +
@@ -110,6 +134,24 @@ std::optional<std::string> MapperBits(const std::string& text, std::string& prob
     return std::nullopt;
   }
   return text;
+}
+
+// "triangle=+12" into `transpose`; false for anything else.
+bool ReadTranspose(const std::string& text, std::array<int, tonvert::kTrackerChannelCount>& transpose) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos) return false;
+  const std::string_view name = tonvert::TrimBlanksAndTabs(std::string_view(text).substr(0, equals));
+  std::string_view number = tonvert::TrimBlanksAndTabs(std::string_view(text).substr(equals + 1));
+  const bool negative = !number.empty() && number[0] == '-';
+  if (!number.empty() && (number[0] == '-' || number[0] == '+')) number.remove_prefix(1);
+  const auto semitones = WholeNumber(number, 0, 48);
+  if (!semitones || number.empty() || number[0] == ' ' || number[0] == '\t') return false;
+  for (int c = 1; c <= tonvert::kTrackerChannelCount; ++c) {
+    if (!tonvert::EqualsIgnoreAsciiCase(name, tonvert::TrackerChannel(c).name)) continue;
+    transpose[static_cast<size_t>(c - 1)] = static_cast<int>(negative ? -*semitones : *semitones);
+    return true;
+  }
+  return false;
 }
 
 // "a/song.mid" -> "a/song.txt", "dir.v2/song" -> "dir.v2/song.txt".
@@ -173,10 +215,11 @@ int main(int argc, char* argv[]) {
   std::string output, rows = std::to_string(tonvert::kDefaultRowsPerPattern), ticks = "auto", mapper, instruments,
       drums;
   bool hasOutput = false, hasMapper = false, hasInstruments = false, hasDrums = false, quiet = false;
+  bool summary = false;
+  std::array<int, tonvert::kTrackerChannelCount> transpose{};
   std::set<Option> runOptions;
-  // Long options only; the chord options are not listed in --help until the
-  // conversion acts on them.
-  enum { kVersion = 256, kTempoChanges, kNearestRow, kSpread, kArpeggio };
+  // Long options only.
+  enum { kVersion = 256, kTempoChanges, kNearestRow, kSpread, kArpeggio, kSummary, kTranspose };
   static const option kOptions[] = {
       {"output", required_argument, nullptr, 'o'}, {"rows", required_argument, nullptr, 'r'},
       {"ticks", required_argument, nullptr, 't'},  {"mapper", required_argument, nullptr, 'm'},
@@ -187,6 +230,8 @@ int main(int argc, char* argv[]) {
       {"nearest-row", no_argument, nullptr, kNearestRow},
       {"spread", no_argument, nullptr, kSpread},
       {"arpeggio", no_argument, nullptr, kArpeggio},
+      {"summary", no_argument, nullptr, kSummary},
+      {"transpose", required_argument, nullptr, kTranspose},
       {nullptr, 0, nullptr, 0}};
   opterr = 0;
   int option;
@@ -205,6 +250,13 @@ int main(int argc, char* argv[]) {
       case kNearestRow: runOptions.insert(Option::NearestRow); break;
       case kSpread: runOptions.insert(Option::SpreadChords); break;
       case kArpeggio: runOptions.insert(Option::Arpeggios); break;
+      case kSummary: summary = true; break;
+      case kTranspose:
+        if (!ReadTranspose(optarg, transpose))
+          return Usage("bad --transpose " + Quoted(optarg) +
+                       ": expected NAME=SEMITONES, NAME one of pulse1, pulse2, triangle, noise, dpcm, mmc5a, mmc5b "
+                       "and SEMITONES a whole number from -48 to +48");
+        break;
       case ':':
         return Usage("option " + std::string(argv[optind - 1]) + " needs a value (see tonvert-cli --help)");
       default:
@@ -227,7 +279,8 @@ int main(int argc, char* argv[]) {
   const auto ticksText = TicksText(ticks);
   if (!ticksText) return Usage("bad ticks per 1/16 note " + Quoted(ticks) + ": expected " + TicksExpected());
   std::optional<std::string> mapperBits;
-  if (hasMapper) {
+  const bool autoMapper = hasMapper && tonvert::EqualsIgnoreAsciiCase(tonvert::TrimBlanksAndTabs(mapper), "auto");
+  if (hasMapper && !autoMapper) {
     std::string problem;
     mapperBits = MapperBits(mapper, problem);
     if (!mapperBits) return Usage(problem);
@@ -241,6 +294,7 @@ int main(int argc, char* argv[]) {
 
   tonvert::RunOptions options;
   options.dashWritesStdout = true;
+  options.transpose = transpose;
   // Definitions named on the command line must be readable; the others come
   // from the current folder or, failing that, the installed library.
   std::vector<std::pair<tonvert::Stage, std::string>> libraryLines;
@@ -269,12 +323,17 @@ int main(int argc, char* argv[]) {
                                   files.size() > 1 ? files[i] : "");
     if (mapperBits) tonvert::ApplyMapperText(frontEnd.mapper(), *mapperBits);
     for (const auto& [stage, line] : libraryLines) frontEnd.AddLineAfter(stage, line);
+    std::string summaryText;
+    options.autoMapping = autoMapper ? &frontEnd.mapper() : nullptr;
+    options.summary = summary ? &summaryText : nullptr;
     const tonvert::RunOutcome outcome = tonvert::RunConversion(frontEnd, options);
     if (outcome != tonvert::RunOutcome::Written) {
       status = std::max(status, 1);
       continue;
     }
     if (outputs[i] != "-") std::printf("%s\n", outputs[i].c_str());
+    // The document itself may be on standard output.
+    if (summary) std::fputs(summaryText.c_str(), outputs[i] == "-" ? stderr : stdout);
   }
   return status;
 }

@@ -7,6 +7,7 @@ namespace tonvert {
 std::string StatusText(Stage stage, int64_t index) {
   switch (stage) {
     case Stage::ReadingMidi: return "Reading MIDI";
+    case Stage::Mapper: return "Mapper";
     case Stage::ReadingInstruments: return "Reading instruments";
     case Stage::Grid: return "Grid: " + DecimalForm(index) + " rows per quarter note";
     case Stage::Program: return "Program #" + DecimalForm(index);

@@ -9,6 +9,7 @@ namespace tonvert {
 
 enum class Stage {
   ReadingMidi,           // "Reading MIDI"
+  Mapper,                // "Mapper": a mapping was chosen for this song (the command line's -m auto)
   ReadingInstruments,    // "Reading instruments"
   Grid,                  // "Grid: q rows per quarter note", the grid found from the notes
   Program,               // "Program #k", k counted from 0 along the song's programs

@@ -10,6 +10,7 @@
 
 #include "convert/tracker_channels.h"
 
+
 namespace tonvert {
 
 constexpr int kMidiChannels = 16;
@@ -50,6 +51,13 @@ void ClearMapper(ChannelAssignment& assignment);
 void ApplyMapperText(ChannelAssignment& assignment, std::string_view text);
 // One "0"/"1" per box, 112 characters.
 std::string MapperText(const ChannelAssignment& assignment);
+// The readable form: "pulse1=1,pulse2=2+5,noise=10", tracker channels in table
+// order, MIDI channels counted from 1; a tracker channel without any is left out.
+std::string ReadableMapperText(const ChannelAssignment& assignment);
+// Reads the readable form (names in any letter case) into a cleared assignment;
+// false with `problem` set for an unknown name, a MIDI channel outside 1-16,
+// a name given twice or a malformed item.
+bool ApplyReadableMapperText(ChannelAssignment& assignment, std::string_view text, std::string& problem);
 // False for channels outside 1-7 / 0-15.
 bool IsChannelMapped(const ChannelAssignment& assignment, int trackerChannel, int midiChannel);
 

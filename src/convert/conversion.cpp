@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "common/text.h"
+#include "convert/chords.h"
 #include "convert/document.h"
+#include "convert/mapping_suggestion.h"
 #include "convert/output_file.h"
 #include "convert/placement.h"
 #include "convert/timing.h"
+#include "convert/summary.h"
 #include "instruments/definitions.h"
 #include "instruments/instrument_set.h"
 #include "midi/midi_reader.h"
@@ -22,6 +25,22 @@ constexpr const char* kInformation = "Information";
 constexpr const char* kError = "Error";
 
 Message Stop(const std::string& text) { return {MessageKind::Information, kInformation, text, true, {}}; }
+
+// A front end's fields with its messages held back: the suggested mapping is
+// chosen before the run reads its grid and says what is wrong with it.
+class QuietFields : public FrontEnd {
+ public:
+  explicit QuietFields(FrontEnd& inner) : inner_(inner) {}
+  void Step(Stage, int64_t) override {}
+  void ShowMessage(const Message&) override {}
+  bool IsChannelMapped(int, int) override { return false; }
+  std::string FieldText(Field field) override { return inner_.FieldText(field); }
+  void PutOnClipboard(const std::string&) override {}
+  void ShowReport(const RunReport&) override {}
+
+ private:
+  FrontEnd& inner_;
+};
 
 RunReport MakeReport(const std::vector<std::string>& warnings) {
   RunReport report{"Completed.\r\n", warnings};
@@ -104,6 +123,13 @@ RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
   if (const std::optional<Message> message = ReadMessage(read, midiPath)) frontEnd.ShowMessage(*message);
   if (!read.HasSong()) return RunOutcome::Stopped;
   const Song& song = read.song;
+  if (options.autoMapping != nullptr) {
+    QuietFields fields(frontEnd);
+    if (const std::optional<Grid> grid = ReadGrid(song, fields)) {
+      SuggestMapping(song, *grid, frontEnd.IsOptionOn(Option::SpreadChords), *options.autoMapping);
+      frontEnd.Step(Stage::Mapper);
+    }
+  }
 
   frontEnd.Step(Stage::ReadingInstruments);
   const InstrumentDefTable instrumentDefs = ReadInstrumentDefinitions(options.instrumentsPath);
@@ -118,12 +144,20 @@ RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
   const DrumDefs drumDefs = ReadDrumDefinitions(options.drumsPath);
   const InstrumentSet instruments = BuildInstrumentSet(song, instrumentDefs, drumDefs);
 
-  Placement placement = PlaceNotes(song, *grid, instruments, frontEnd, frontEnd);
+  PlacementOptions placing;
+  placing.spread = frontEnd.IsOptionOn(Option::SpreadChords);
+  placing.arpeggios = frontEnd.IsOptionOn(Option::Arpeggios);
+  placing.transpose = options.transpose;
+  Placement placement = PlaceNotes(song, *grid, instruments, frontEnd, frontEnd, placing);
   // The plain grid at one tempo keeps the song's tempo as it always was.
   const bool tempoChanges = frontEnd.IsOptionOn(Option::TempoChanges);
   const TrackTiming timing =
       tempoChanges || grid->fitted ? StartTiming(song, *grid, tempoChanges) : TrackTimingFor(song.bpm);
   if (tempoChanges) WriteTempoChanges(song, *grid, timing, placement.grid);
+  // After every pass that writes effects of its own: an arpeggio takes only
+  // the columns they leave free.
+  if (placing.arpeggios) AddArpeggios(song, placement);
+  if (options.summary != nullptr) *options.summary = SummaryText(song, placement, frontEnd, placing.spread);
   const std::string document = WriteDocument(instruments, placement.grid, timing, frontEnd);
 
   std::vector<std::string> warnings = instruments.warnings;

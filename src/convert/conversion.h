@@ -3,10 +3,12 @@
 //   ReadMidiFile -> Song -> BuildInstrumentSet -> PlaceNotes -> WriteDocument -> output file
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
 #include "common/front_end.h"
+#include "convert/channel_map.h"
 #include "convert/placement.h"
 #include "midi/midi_reader.h"
 
@@ -18,6 +20,14 @@ struct RunOptions {
   std::string drumsPath = "drums.ini";
   // The command line's "-o -": the document goes to standard output.
   bool dashWritesStdout = false;
+  // The command line's "-m auto": right after reading, the run fills this with
+  // the suggested mapping (which the front end's routing then answers from)
+  // and reports Stage::Mapper.
+  ChannelAssignment* autoMapping = nullptr;
+  // The command line's --summary: filled with what the run kept.
+  std::string* summary = nullptr;
+  // The command line's --transpose: semitones per tracker channel.
+  std::array<int, kTrackerChannelCount> transpose{};
 };
 
 enum class RunOutcome {

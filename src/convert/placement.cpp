@@ -4,6 +4,7 @@
 
 #include "common/front_end.h"
 #include "convert/timing.h"
+#include "convert/chords.h"
 
 namespace tonvert {
 
@@ -25,7 +26,7 @@ int RoutedChannel(ChannelRouting& routing, int midiChannel) {
 }
 
 // The cell a note plays in on `channel`; false when it has nothing to play.
-bool MakeCell(const Note& note, int channel, const InstrumentSet& instruments, Cell& cell) {
+bool MakeCell(const Note& note, int channel, const InstrumentSet& instruments, int transpose, Cell& cell) {
   if (note.channel == kDrumChannel) {
     const DrumSound& drum = instruments.drums[static_cast<size_t>(note.key)];
     // A drum without an instrument or key text has nothing to play: placing a
@@ -35,13 +36,14 @@ bool MakeCell(const Note& note, int channel, const InstrumentSet& instruments, C
     cell.value = static_cast<uint8_t>(note.key);
     cell.instrument = InstrumentCell(drum.instrument);
   } else {
+    const int key = std::clamp(note.key + transpose, 0, 127);
     if (TrackerChannel(channel).noise) {
       // Noise cells carry a pitch 0-F; melodic names there are misread.
       cell.kind = Cell::Noise;
-      cell.value = static_cast<uint8_t>((12 * Octave(note.key) + note.key % 12) % 16);
+      cell.value = static_cast<uint8_t>((12 * Octave(key) + key % 12) % 16);
     } else {
       cell.kind = Cell::Melodic;
-      cell.value = static_cast<uint8_t>(note.key);
+      cell.value = static_cast<uint8_t>(key);
     }
     cell.instrument = InstrumentCell(instruments.programInstrument[static_cast<size_t>(note.program)]);
   }
@@ -76,39 +78,86 @@ PatternGrid::PatternGrid(int32_t frames, int32_t rows)
       cells_(static_cast<size_t>(frames + 1) * static_cast<size_t>(rows + 1) * kTrackerChannelCount) {}
 
 Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& instruments,
-                     ChannelRouting& routing, Progress& progress) {
-  Placement out{PatternGrid(FramesNeeded(song, grid), grid.rowsPerPattern)};
+                     ChannelRouting& routing, Progress& progress, const PlacementOptions& options) {
+  Placement out{PatternGrid(FramesNeeded(song, grid), grid.rowsPerPattern), false, {}, {}};
+  out.owner.assign(out.grid.size(), kNoOwner);
   // The grid holds one frame more than is written: a note-off at the very end
   // of the song lands there instead of needing a check.
   const auto inGrid = [&out](const GridPosition& p) { return p.frame <= kMaxFrames && p.frame <= out.grid.frames(); };
+  const auto rowOf = [&grid](const GridPosition& p) { return p.frame * grid.rowsPerPattern + p.row; };
 
+  out.fates.resize(song.notes.size());
   for (size_t i = 0; i < song.notes.size(); ++i) {
-    if (i % kStatusEvery == 0) progress.Step(Stage::Note, static_cast<int64_t>(i));
     const Note& note = song.notes[i];
+    out.fates[i].startRow = rowOf(PositionOf(note.start, grid));
+    const GridPosition end = PositionOf(note.end, grid);
+    if (note.closed && inGrid(end)) out.fates[i].endRow = rowOf(end);
+  }
+  const std::vector<uint32_t> order = PlacingOrder(song, out.fates, options);
+  ColumnState columns(out.grid.size());
+
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (i % kStatusEvery == 0) progress.Step(Stage::Note, static_cast<int64_t>(i));
+    const Note& note = song.notes[order[i]];
+    NoteFate& fate = out.fates[order[i]];
     if (note.length == 0) continue;
 
-    const int channel = RoutedChannel(routing, note.channel);
-    if (channel == 0) continue;
-    Cell cell;
-    if (!MakeCell(note, channel, instruments, cell)) continue;
-
+    const int routed = RoutedChannel(routing, note.channel);
+    if (routed == 0) {
+      fate.fate = Fate::Unmapped;
+      continue;
+    }
+    fate.channel = static_cast<uint8_t>(routed);
     const GridPosition start = PositionOf(note.start, grid);
+    const int channel = options.spread ? SpreadColumn(out.grid, columns, routing, note.channel, start.frame,
+                                                      start.row, fate.startRow)
+                                       : routed;
+    Cell cell;
+    const bool playable = MakeCell(note, channel, instruments, options.transpose[static_cast<size_t>(channel - 1)], cell);
+    // The first cause that applies names a lost note.
+    fate.fate = note.velocity < 8 ? Fate::Quiet
+                : !playable       ? Fate::Undefined
+                : start.frame >= out.grid.frames() ? Fate::PastEnd
+                                                   : Fate::Placed;
+    if (!playable) continue;
     if (start.frame >= kMaxFrames) out.songCut = true;
     if (!inGrid(start)) continue;
     // Velocities below 8 are too quiet for the tracker's volume column.
     if (cell.volume == 0) continue;
 
+    const size_t at = out.grid.Index(start.frame, start.row, channel);
     Cell& target = out.grid.at(start.frame, start.row, channel);
-    // The earlier note keeps its cell.
-    if (target.kind != Cell::Empty && target.kind != Cell::NoteOff) continue;
+    if (target.kind != Cell::Empty && target.kind != Cell::NoteOff) {
+      // The earlier note keeps its cell, unless two drums meet on Noise and
+      // drums.ini ranks the later one higher.
+      const int32_t holder = out.owner[at];
+      const bool drums = target.kind == Cell::Drum && cell.kind == Cell::Drum && TrackerChannel(channel).noise;
+      if (drums && holder != kNoOwner &&
+          instruments.drums[cell.value].priority > instruments.drums[target.value].priority) {
+        NoteFate& beaten = out.fates[static_cast<size_t>(holder)];
+        beaten.fate = Fate::Merged;
+        columns.DropNoteOff(out.grid, beaten);
+      } else {
+        if (fate.fate == Fate::Placed)
+          fate.fate = drums ? Fate::Merged
+                      : holder != kNoOwner && song.notes[static_cast<size_t>(holder)].channel == note.channel
+                          ? Fate::LostToChord
+                          : Fate::LostToOther;
+        continue;
+      }
+    }
     target = cell;
+    out.owner[at] = static_cast<int32_t>(order[i]);
+    fate.channel = static_cast<uint8_t>(channel);
 
     // A note that never ends gets no note-off.
-    if (!note.closed) continue;
     const GridPosition end = PositionOf(note.end, grid);
-    if (!inGrid(end)) continue;
+    const bool ends = note.closed && inGrid(end);
+    columns.Sounds(channel, ends ? rowOf(end) : INT64_MAX);
+    if (!ends) continue;
     Cell& off = out.grid.at(end.frame, end.row, channel);
     if (off.kind == Cell::Empty) off.kind = Cell::NoteOff;
+    columns.WantsNoteOff(out.grid.Index(end.frame, end.row, channel));
   }
   // The status steps keep their pace over the slots no note fills.
   for (size_t i = song.notes.size(); i < static_cast<size_t>(kNoteSlots); ++i)

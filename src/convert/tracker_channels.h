@@ -32,6 +32,7 @@ constexpr const TrackerChannelInfo& TrackerChannel(int trackerChannel) {
   return kTrackerChannelTable[static_cast<size_t>(trackerChannel - 1)];
 }
 
+constexpr int kTriangleChannel = 3;
 constexpr int kNoiseChannel = 4;
 
 }  // namespace tonvert

@@ -43,6 +43,7 @@ DrumDefs ReadDrumDefinitions(const std::string& path) {
     def.pitch = group.Value("m_pitch");
     def.hiPitch = group.Value("m_hipitch");
     def.duty = group.Value("m_duty");
+    def.priority = TextToNumber(group.Value("priority"));
     drums.groupKeys.push_back(key);
   }
   return drums;

@@ -30,6 +30,7 @@ struct DrumDef {
   std::string pitch;     // m_pitch
   std::string hiPitch;   // m_hipitch
   std::string duty;      // m_duty
+  int32_t priority = 0;  // priority: of two drums in one Noise cell, the higher keeps it
 };
 
 using InstrumentDefTable = std::array<InstrumentDef, 128>;  // by program number

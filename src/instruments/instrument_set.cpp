@@ -154,6 +154,7 @@ InstrumentSet BuildInstrumentSet(const Song& song, const InstrumentDefTable& ins
     // around into small, valid-looking numbers.
     drum.instrument = static_cast<int32_t>(std::min<int64_t>(drumBase + counter, INT32_MAX));
     drum.keyText = drumDefs.byKey[static_cast<size_t>(key)].key;
+    drum.priority = drumDefs.byKey[static_cast<size_t>(key)].priority;
     ++counter;
   }
   for (const int32_t key : set.drumKeys) {

@@ -38,6 +38,7 @@ struct TrackerInstrument {
 struct DrumSound {
   int32_t instrument = 0;  // the tracker instrument; below 1 means the drum is not played
   std::string keyText;     // the note text of its cells, as drums.ini gives it
+  int32_t priority = 0;    // as drums.ini gives it
 };
 
 struct InstrumentSet {

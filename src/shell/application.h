@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/mapping_suggestion.h"
 #include "settings/settings.h"
 #include "shell/main_window.h"
 #include "shell/shell_platform.h"
@@ -20,9 +21,9 @@ RunOutcome RunWithLibrary(FrontEnd& frontEnd, const RunOptions& options);
 
 // Returns the process's exit code: 0 after the close sequence, 1 when the
 // window cannot be opened. A file among `args` (the command line after the
-// program's name) fills the MIDI file field.
+// program's name) fills the MIDI file field. "Auto" runs `suggest`.
 int RunApplication(Toolkit& toolkit, Registry& registry, const ShellPlatform& platform,
                    const std::vector<std::string>& args = {}, RunFunction run = RunWithLibrary,
-                   MappingSuggestion suggest = {});
+                   MappingSuggestion suggest = SuggestMappingFor);
 
 }  // namespace tonvert

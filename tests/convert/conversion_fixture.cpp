@@ -15,7 +15,6 @@ RunOutcome ConversionTest::Run(const Bytes& midi) {
   WriteFile(dir / "song.mid", midi);
   WriteFile(dir / "instruments.ini", instrumentsIni);
   WriteFile(dir / "drums.ini", drumsIni);
-  RunOptions options;
   options.instrumentsPath = dir / "instruments.ini";
   options.drumsPath = dir / "drums.ini";
   const RunOutcome outcome = RunConversion(ui, options);

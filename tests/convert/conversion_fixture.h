@@ -35,6 +35,8 @@ class ConversionTest : public ::testing::Test {
   FakeFrontEnd ui;
   std::string instrumentsIni;
   std::string drumsIni;
+  RunOptions options;  // the definition paths are the fixture's own
+  std::string summary;  // with options.summary pointing here
   bool checkDocument = true;
 };
 

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <dirent.h>
+
 #include <string>
+#include <vector>
 
 #include "document_invariants.h"
 #include "robustness_support.h"
@@ -77,6 +80,56 @@ TEST(DocumentInvariants, PassWhatARunWritesWithTheTimingOptions) {
   EXPECT_EQ(Check(Replace(MiniDocument(1, 2), "V00 ... ...", "V00 F05 F20"), 2), "") << "a speed and a tempo";
 }
 
+// Our song and the real ones, under every combination of the chord options,
+// with mappers that put several MIDI channels in one column and one MIDI
+// channel in several, and transposed to the ends of the range.
+TEST(DocumentInvariants, HoldForEveryCombinationOfOptions) {
+  ScratchDir dir;
+  WriteDefinitions(dir.path());
+  std::vector<std::string> songs{"ours"};
+  const std::string shared = std::string(TONVERT_SHARED_DIR) + "/midi";
+  if (DIR* folder = opendir(shared.c_str())) {
+    while (const dirent* entry = readdir(folder)) {
+      const std::string name = entry->d_name;
+      if (name.find(".mid") != std::string::npos) songs.push_back(shared + "/" + name);
+    }
+    closedir(folder);
+  }
+  WriteFile(dir / "ours.mid", MultiTrackSong());
+  const std::vector<std::string> mappers{"", "all", "pulse1=1+2+3+4,pulse2=1+2+5+6,triangle=1+3,noise=10+1,dpcm=2,"
+                                         "mmc5a=1+7+8+9,mmc5b=1+2+11+12+13+14+15+16", "auto"};
+  for (const std::string& song : songs) {
+    for (int combination = 0; combination < 8; ++combination) {
+      for (const std::string& mapper : mappers) {
+        FakeFrontEnd ui;
+        ui.fields[Field::MidiPath] = song == "ours" ? dir / "ours.mid" : song;
+        ui.fields[Field::OutputPath] = dir / "out.txt";
+        ui.fields[Field::Ticks] = "auto";
+        if (combination & 1) ui.options.insert(Option::SpreadChords);
+        if (combination & 2) ui.options.insert(Option::Arpeggios);
+        std::string problem;
+        if (mapper == "all") {
+          ApplyMapperText(ui.mapper, std::string(kMapperBoxCount, '1'));
+        } else if (!mapper.empty() && mapper != "auto") {
+          ASSERT_TRUE(ApplyReadableMapperText(ui.mapper, mapper, problem));
+        }
+        RunOptions options;
+        options.instrumentsPath = dir / "instruments.ini";
+        options.drumsPath = dir / "drums.ini";
+        if (mapper == "auto") options.autoMapping = &ui.mapper;
+        if (combination & 4) options.transpose = {48, -48, 48, 48, -48, 12, -12};
+        std::remove((dir / "out.txt").c_str());
+        ASSERT_EQ(RunConversion(ui, options), RunOutcome::Written) << song;
+        const std::string document = ReadFile(dir / "out.txt");
+        EXPECT_EQ(CheckDocument(document, DocumentRules()), "") << song << ", options " << combination << ", " << mapper;
+        if (combination == 7 && mapper == "auto") {
+          EXPECT_EQ(FtCheck(dir / "out.txt"), 0) << song;
+        }
+      }
+    }
+  }
+}
+
 TEST(DocumentInvariants, CatchPatternShapes) {
   const std::string doc = MiniDocument(2, 4);
   EXPECT_NE(Check(doc, 5), "") << "rows per pattern other than the TRACK's";
@@ -104,6 +157,17 @@ TEST(DocumentInvariants, CatchBadCells) {
   EXPECT_NE(Check(Replace(doc, "V00 ...", "V00 F00"), 2), "") << "F00";
   EXPECT_EQ(Check(Replace(doc, "C-4 00", "1-# 00"), 2), "") << "a noise pitch";
   EXPECT_EQ(Check(Replace(doc, "C-4 00", "F#2 00"), 2), "") << "a drum key of the definitions";
+  EXPECT_NE(Check(Replace(doc, "V00 ...", "V00 F00"), 2), "") << "F00";
+  EXPECT_NE(Check(Replace(doc, "V00 ... ...", "V00 037 047"), 2), "") << "two arpeggios in one cell";
+}
+
+TEST(DocumentInvariants, CatchANoteThatInheritsAnArpeggio) {
+  const std::string two = MiniDocument(2, 1);  // a note in each frame
+  const std::string arpeggio = Replace(two, "F V00 ... ...", "F V00 037 ...");
+  EXPECT_EQ(Check(Replace(MiniDocument(1, 2), "V00 ...", "V00 037"), 2), "") << "no later note";
+  EXPECT_NE(Check(arpeggio, 1), "") << "the next frame's note would play it";
+  EXPECT_EQ(Check(Replace(arpeggio, "F V00 ... ...", "F V00 000 ..."), 1), "") << "ended on the next note";
+  EXPECT_EQ(Check(Replace(arpeggio, "F V00 ... ...", "F V00 ... 047"), 1), "") << "the next note's own";
 }
 
 TEST(DocumentInvariants, CatchMacroAndInstrumentNumbers) {
