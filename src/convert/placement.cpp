@@ -58,10 +58,13 @@ Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& in
     Cell cell;
     if (note.channel == kDrumChannel) {
       const DrumSound& drum = instruments.drums[static_cast<size_t>(note.key)];
+      // The key texts are noise pitches, which the tracker refuses on every
+      // other channel: there a drum plays its MIDI key with its instrument.
+      const bool noise = TrackerChannel(channel).noise;
       // A drum without an instrument or key text has nothing to play: placing a
       // silent cell would only erase or cut real notes.
-      if (drum.instrument < 1 || drum.keyText.empty()) continue;
-      cell.kind = Cell::Drum;
+      if (drum.instrument < 1 || (noise && drum.keyText.empty())) continue;
+      cell.kind = noise ? Cell::Drum : Cell::Melodic;
       cell.value = static_cast<uint8_t>(note.key);
       cell.instrument = InstrumentCell(drum.instrument);
     } else {
@@ -98,9 +101,18 @@ Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& in
 
     // A note that never ends gets no note-off.
     if (!note.closed) continue;
-    const int64_t offFrame = note.end / frameLength;
+    int64_t offFrame = note.end / frameLength;
+    int64_t offRow = (note.end - offFrame * frameLength) / ticks;
+    // A note shorter than a row would have its note-off in its own cell and
+    // ring on, on the triangle maybe to the song's end: it ends a row later.
+    // Drums end by themselves, and nearly every hit is that short.
+    if (offFrame == frame && offRow == row && note.channel != kDrumChannel) {
+      if (++offRow == out.grid.rows()) {
+        offRow = 0;
+        ++offFrame;
+      }
+    }
     if (offFrame > kMaxFrames || offFrame > out.grid.frames()) continue;
-    const int64_t offRow = (note.end - offFrame * frameLength) / ticks;
     Cell& off = out.grid.at(offFrame, offRow, channel);
     if (off.kind == Cell::Empty) off.kind = Cell::NoteOff;
   }
