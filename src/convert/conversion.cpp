@@ -20,6 +20,22 @@ constexpr const char* kError = "Error";
 
 Message Stop(const std::string& text) { return {MessageKind::Information, kInformation, text, true, {}}; }
 
+// A sixteenth note of a file timed in ticks per quarter note: 3/4 of them, in
+// thirds of a tick, halves up.
+int64_t AutoTicks(int32_t division) { return (6 * int64_t{division} + 4) / 8; }
+
+// A typed value far from the file's own sixteenth stretches or squeezes the
+// song (36 makes a file of 480 ticks per quarter note ten times as long):
+// say what auto would take. Nothing when it is near, or the file has no
+// quarter note.
+std::string TicksMismatch(int32_t division, int64_t ticks) {
+  if ((division & 0x8000) != 0 || division < 1) return {};
+  const int64_t autoTicks = AutoTicks(division);
+  if (2 * ticks >= autoTicks && ticks <= 2 * autoTicks) return {};
+  return "This file has " + DecimalForm(division) + " ticks per quarter note: ticks per 1/16 note should be " +
+         DecimalForm(autoTicks) + " (auto).";
+}
+
 RunReport MakeReport(const std::vector<std::string>& warnings) {
   RunReport report{"Completed.\r\n", warnings};
   for (const std::string& w : warnings) report.text += "\r\n" + w;
@@ -45,9 +61,10 @@ std::optional<Message> ReadMessage(const ReadResult& read, const std::string& pa
   return std::nullopt;
 }
 
-std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd) {
+std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd, std::string* ticksWarning) {
   const std::string ticksText = frontEnd.FieldText(Field::Ticks);
   int64_t ticks;
+  bool typed = false;
   if (EqualsIgnoreAsciiCase(TrimBlanksAndTabs(ticksText), "auto")) {
     // A sixteenth note of the file just read: 3/4 of its ticks per quarter note
     // in thirds of a tick. SMPTE timing has no quarter note.
@@ -55,9 +72,10 @@ std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd) {
       frontEnd.ShowMessage(Stop("This file has no ticks per quarter note: enter the ticks per 1/16 note."));
       return std::nullopt;
     }
-    ticks = (6 * int64_t{song.division} + 4) / 8;
+    ticks = AutoTicks(song.division);
   } else {
     ticks = TextToNumber(ticksText);
+    typed = true;
   }
   int64_t rows = TextToNumber(frontEnd.FieldText(Field::Rows));
   // An empty or zero field means the tracker's own default pattern length,
@@ -73,6 +91,7 @@ std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd) {
     frontEnd.ShowMessage(Stop("Ticks per 1/16 note must be at least 1."));
     return std::nullopt;
   }
+  if (typed && ticksWarning != nullptr) *ticksWarning = TicksMismatch(song.division, ticks);
   return Grid{static_cast<int32_t>(rows), ticks};
 }
 
@@ -87,7 +106,8 @@ RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
   frontEnd.Step(Stage::ReadingInstruments);
   const InstrumentDefTable instrumentDefs = ReadInstrumentDefinitions(options.instrumentsPath);
 
-  const std::optional<Grid> grid = ReadGrid(song, frontEnd);
+  std::string ticksWarning;
+  const std::optional<Grid> grid = ReadGrid(song, frontEnd, &ticksWarning);
   if (!grid) return RunOutcome::Stopped;
 
   for (size_t k = 0; k < song.programs.size(); ++k) frontEnd.Step(Stage::Program, static_cast<int64_t>(k));
@@ -104,6 +124,7 @@ RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
   if (placement.songCut) warnings.push_back("Song cut after 128 frames");
   if (instruments.instrumentsLeftOut)
     warnings.push_back("More than 64 instruments: instruments above 3F were left out");
+  if (!ticksWarning.empty()) warnings.push_back(ticksWarning);
 
   const std::string outputPath = frontEnd.FieldText(Field::OutputPath);
   if (outputPath.empty()) {

@@ -216,7 +216,9 @@ TEST_F(Placement, SongsLongerThan128FramesAreCut) {
   EXPECT_EQ(Note(127, 63, 1), "...");
   EXPECT_NE(Document().find("ORDER 7F : 7F 7F 7F 7F 7F 7F 7F\r\n"), std::string::npos);
   ASSERT_EQ(ui.reports.size(), 1u);
-  EXPECT_EQ(ui.reports[0].warnings.back(), "Song cut after 128 frames");
+  EXPECT_EQ(ui.reports[0].warnings,
+            (std::vector<std::string>{"Song cut after 128 frames",
+                                      "This file has 12 ticks per quarter note: ticks per 1/16 note should be 9 (auto)."}));
 }
 
 }  // namespace
