@@ -187,7 +187,9 @@ TEST_F(Placement, NotesShorterThanARowEndOnTheNextRow) {
     for (const Track& t : c.tracks) tracks.push_back(Track(t).End());
     ASSERT_EQ(Run(Smf(1, 12, tracks)), RunOutcome::Written);
     EXPECT_EQ(FrameCount(), c.frames);
-    if (c.note) EXPECT_EQ(Note(c.frame, c.row, c.channel), c.note) << c.frame << "/" << c.row;
+    if (c.note) {
+      EXPECT_EQ(Note(c.frame, c.row, c.channel), c.note) << c.frame << "/" << c.row;
+    }
   }
 }
 
