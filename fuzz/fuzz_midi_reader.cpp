@@ -28,7 +28,8 @@ const uint8_t kPoison[] = {
     0x00, 0xFF, 0x2F, 0x00};
 
 // The song on its own: every stored note in range and consistent, the program
-// list exactly the notes' programs in order, the end the latest note time.
+// list exactly the programs of the notes off the drum channel in order, the end
+// the latest note time.
 void CheckSong(const ReadResult& read) {
   const Song& s = read.song;
   if (!read.HasSong() && !s.notes.empty()) Fail("notes from a refused file");
@@ -47,7 +48,8 @@ void CheckSong(const ReadResult& read) {
     if (e.closed ? (e.end < e.start || e.length != e.end - e.start) : (e.end != 0 || e.length != kOpenNoteLength))
       Fail("inconsistent note times at " + std::to_string(i));
     songEnd = std::max(songEnd, std::max(e.start, e.closed ? e.end : int64_t{0}));
-    if (std::find(programs.begin(), programs.end(), e.program) == programs.end()) programs.push_back(e.program);
+    if (e.channel != kDrumChannel && std::find(programs.begin(), programs.end(), e.program) == programs.end())
+      programs.push_back(e.program);
   }
   if (songEnd != s.end) Fail("the song's end is not the latest note time");
   if (programs != s.programs) Fail("the program list is not the notes' programs in order");

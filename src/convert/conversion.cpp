@@ -42,6 +42,22 @@ class QuietFields : public FrontEnd {
   FrontEnd& inner_;
 };
 
+// A sixteenth note of a file timed in ticks per quarter note: 3/4 of them, in
+// thirds of a tick, halves up.
+int64_t AutoTicks(int32_t division) { return (6 * int64_t{division} + 4) / 8; }
+
+// A typed value far from the file's own sixteenth stretches or squeezes the
+// song (36 makes a file of 480 ticks per quarter note ten times as long):
+// say what auto would take. Nothing when it is near, or the file has no
+// quarter note.
+std::string TicksMismatch(int32_t division, int64_t ticks) {
+  if ((division & 0x8000) != 0 || division < 1) return {};
+  const int64_t autoTicks = AutoTicks(division);
+  if (2 * ticks >= autoTicks && ticks <= 2 * autoTicks) return {};
+  return "This file has " + DecimalForm(division) + " ticks per quarter note: ticks per 1/16 note should be " +
+         DecimalForm(autoTicks) + " (auto).";
+}
+
 RunReport MakeReport(const std::vector<std::string>& warnings) {
   RunReport report{"Completed.\r\n", warnings};
   for (const std::string& w : warnings) report.text += "\r\n" + w;
@@ -67,13 +83,14 @@ std::optional<Message> ReadMessage(const ReadResult& read, const std::string& pa
   return std::nullopt;
 }
 
-std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd) {
+std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd, std::string* ticksWarning) {
   const std::string ticksText = frontEnd.FieldText(Field::Ticks);
   const std::string_view ticksWord = TrimBlanksAndTabs(ticksText);
   const bool fit = EqualsIgnoreAsciiCase(ticksWord, "fit");
   const bool nearestRow = frontEnd.IsOptionOn(Option::NearestRow);
   Grid grid;
   int64_t ticks;
+  bool typed = false;
   if (fit || EqualsIgnoreAsciiCase(ticksWord, "auto")) {
     // A sixteenth note of the file just read: 3/4 of its ticks per quarter note
     // in thirds of a tick. SMPTE timing has no quarter note.
@@ -81,7 +98,7 @@ std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd) {
       frontEnd.ShowMessage(Stop("This file has no ticks per quarter note: enter the ticks per 1/16 note."));
       return std::nullopt;
     }
-    ticks = (6 * int64_t{song.division} + 4) / 8;
+    ticks = AutoTicks(song.division);
     // Without rounding the row to whole time units, rows keep to the beats over
     // a long song; the plain grid keeps the rounded row it always had.
     const bool exact = fit || (song.division > 0 && nearestRow);
@@ -95,6 +112,7 @@ std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd) {
     }
   } else {
     ticks = TextToNumber(ticksText);
+    typed = true;
   }
   int64_t rows = TextToNumber(frontEnd.FieldText(Field::Rows));
   // An empty or zero field means the tracker's own default pattern length,
@@ -110,6 +128,7 @@ std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd) {
     frontEnd.ShowMessage(Stop("Ticks per 1/16 note must be at least 1."));
     return std::nullopt;
   }
+  if (typed && ticksWarning != nullptr) *ticksWarning = TicksMismatch(song.division, ticks);
   grid.rowsPerPattern = static_cast<int32_t>(rows);
   grid.ticksPerRow = ticks;
   grid.nearestRow = nearestRow;
@@ -134,7 +153,8 @@ RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
   frontEnd.Step(Stage::ReadingInstruments);
   const InstrumentDefTable instrumentDefs = ReadInstrumentDefinitions(options.instrumentsPath);
 
-  const std::optional<Grid> grid = ReadGrid(song, frontEnd);
+  std::string ticksWarning;
+  const std::optional<Grid> grid = ReadGrid(song, frontEnd, &ticksWarning);
   if (!grid) return RunOutcome::Stopped;
 
   if (grid->fitted) frontEnd.Step(Stage::Grid, grid->rowsPerQuarter);
@@ -165,6 +185,7 @@ RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
   if (placement.songCut) warnings.push_back("Song cut after 128 frames");
   if (instruments.instrumentsLeftOut)
     warnings.push_back("More than 64 instruments: instruments above 3F were left out");
+  if (!ticksWarning.empty()) warnings.push_back(ticksWarning);
 
   const std::string outputPath = frontEnd.FieldText(Field::OutputPath);
   if (outputPath.empty()) {

@@ -40,8 +40,9 @@ enum class RunOutcome {
 std::optional<Message> ReadMessage(const ReadResult& read, const std::string& path);
 
 // The grid from the front end's ticks and rows fields, read in that order;
-// nothing (after its message) when they cannot make one.
-std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd);
+// nothing (after its message) when they cannot make one. A typed ticks value
+// far from the file's own sixteenth gives `ticksWarning` the report's warning.
+std::optional<Grid> ReadGrid(const Song& song, FrontEnd& frontEnd, std::string* ticksWarning = nullptr);
 
 // Every run starts from a clean slate: nothing of an earlier run is kept.
 RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options = {});

@@ -165,7 +165,8 @@ std::string EscapeInstrumentName(const std::string& name) {
 }
 
 TrackTiming TrackTimingFor(int32_t songBpm) {
-  const int64_t bpm = songBpm == 0 ? 100 : songBpm;
+  // Without a Set Tempo a MIDI file plays at 120 BPM, the format's default.
+  const int64_t bpm = songBpm == 0 ? 120 : songBpm;
   if (bpm >= 32 && bpm <= 255) return {6, static_cast<int>(bpm)};
   // Speeds nearest to 6 first, the smaller on a tie: 6, 5, 7, 4, 8, ...
   for (int distance = 1; distance <= 14; ++distance) {

@@ -29,10 +29,13 @@ int RoutedChannel(ChannelRouting& routing, int midiChannel) {
 bool MakeCell(const Note& note, int channel, const InstrumentSet& instruments, int transpose, Cell& cell) {
   if (note.channel == kDrumChannel) {
     const DrumSound& drum = instruments.drums[static_cast<size_t>(note.key)];
+    // The key texts are noise pitches, which the tracker refuses on every
+    // other channel: there a drum plays its MIDI key with its instrument.
+    const bool noise = TrackerChannel(channel).noise;
     // A drum without an instrument or key text has nothing to play: placing a
     // silent cell would only erase or cut real notes.
-    if (drum.instrument < 1 || drum.keyText.empty()) return false;
-    cell.kind = Cell::Drum;
+    if (drum.instrument < 1 || (noise && drum.keyText.empty())) return false;
+    cell.kind = noise ? Cell::Drum : Cell::Melodic;
     cell.value = static_cast<uint8_t>(note.key);
     cell.instrument = InstrumentCell(drum.instrument);
   } else {
@@ -70,6 +73,20 @@ GridPosition PositionOf(int64_t time, const Grid& grid) {
   return {row / grid.rowsPerPattern, row % grid.rowsPerPattern};
 }
 
+// Where a note's note-off goes. A note shorter than a row would have it in its
+// own cell and ring on, on the triangle maybe to the song's end: it ends a row
+// later. Drums end by themselves, and nearly every hit is that short.
+GridPosition EndOf(const Note& note, const GridPosition& start, const Grid& grid) {
+  GridPosition end = PositionOf(note.end, grid);
+  if (end.frame == start.frame && end.row == start.row && note.channel != kDrumChannel) {
+    if (++end.row == grid.rowsPerPattern) {
+      end.row = 0;
+      ++end.frame;
+    }
+  }
+  return end;
+}
+
 }  // namespace
 
 PatternGrid::PatternGrid(int32_t frames, int32_t rows)
@@ -89,8 +106,9 @@ Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& in
   out.fates.resize(song.notes.size());
   for (size_t i = 0; i < song.notes.size(); ++i) {
     const Note& note = song.notes[i];
-    out.fates[i].startRow = rowOf(PositionOf(note.start, grid));
-    const GridPosition end = PositionOf(note.end, grid);
+    const GridPosition start = PositionOf(note.start, grid);
+    out.fates[i].startRow = rowOf(start);
+    const GridPosition end = EndOf(note, start, grid);
     if (note.closed && inGrid(end)) out.fates[i].endRow = rowOf(end);
   }
   const std::vector<uint32_t> order = PlacingOrder(song, out.fates, options);
@@ -151,7 +169,7 @@ Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& in
     fate.channel = static_cast<uint8_t>(channel);
 
     // A note that never ends gets no note-off.
-    const GridPosition end = PositionOf(note.end, grid);
+    const GridPosition end = EndOf(note, start, grid);
     const bool ends = note.closed && inGrid(end);
     columns.Sounds(channel, ends ? rowOf(end) : INT64_MAX);
     if (!ends) continue;

@@ -159,7 +159,11 @@ InstrumentSet BuildInstrumentSet(const Song& song, const InstrumentDefTable& ins
   }
   for (const int32_t key : set.drumKeys) {
     const DrumSound& drum = set.drums[static_cast<size_t>(key)];
-    if (drum.instrument < 1) continue;
+    // No group in drums.ini: its notes are not placed, so say so.
+    if (drum.instrument < 1) {
+      set.warnings.push_back("Undefined drum program #" + DecimalForm(key));
+      continue;
+    }
     AddInstrument(set, drum.instrument, drumDefs.byKey[static_cast<size_t>(key)],
                   "Undefined drum program #" + DecimalForm(key), "Malformed macro in drum #" + DecimalForm(key));
   }

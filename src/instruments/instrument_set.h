@@ -37,7 +37,7 @@ struct TrackerInstrument {
 // How a drum key of MIDI channel 10 sounds in this song.
 struct DrumSound {
   int32_t instrument = 0;  // the tracker instrument; below 1 means the drum is not played
-  std::string keyText;     // the note text of its cells, as drums.ini gives it
+  std::string keyText;     // the note text of its cells on Noise, as drums.ini gives it
   int32_t priority = 0;    // as drums.ini gives it
 };
 

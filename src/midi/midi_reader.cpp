@@ -141,7 +141,8 @@ class Reader {
 
   ByteReader& in_;
   Song song_;
-  int64_t time_ = 0;  // MIDI ticks since the start of the current track
+  uint32_t format_ = 0;
+  int64_t time_ = 0;  // MIDI ticks since the song's start
   uint8_t runningStatus_ = 0;
   std::array<int32_t, 16> programs_{};  // current program per MIDI channel
   uint32_t track_ = 0;
@@ -158,7 +159,7 @@ ReadResult Reader::Read() {
     result.headerLength = length;
     return result;
   }
-  in_.BigEndian(2);  // format: 0, 1 and 2 are read alike
+  format_ = in_.BigEndian(2);
   uint32_t tracksLeft = in_.BigEndian(2);
   song_.division = static_cast<int32_t>(in_.BigEndian(2));
   // Header fields cut by the end read as 0 without a message.
@@ -189,8 +190,10 @@ ReadResult Reader::Read() {
 }
 
 Reader::TrackEnd Reader::ReadTrack() {
-  // Every track counts from its own start: format-1 tracks run side by side.
-  time_ = 0;
+  // Format-1 tracks run side by side from time 0; a format-2 file holds
+  // independent sequences, played one after the other, so each track starts
+  // where the previous one ended.
+  if (format_ != 2) time_ = 0;
   trackFirstNote_ = song_.notes.size();
   ++track_;
   for (;;) {
@@ -228,7 +231,9 @@ bool Reader::Apply(const Event& event) {
       programs_[static_cast<size_t>(event.channel)] = event.number;
       break;
     case Event::Kind::Tempo:
-      song_.bpm = static_cast<int32_t>(60000000u / event.microsecondsPerQuarter);
+      // Rounded to the nearest beat, halves up: 666,667 us is 90, not 89.
+      song_.bpm = static_cast<int32_t>((uint64_t{120000000} + event.microsecondsPerQuarter) /
+                                       (uint64_t{2} * event.microsecondsPerQuarter));
       song_.tempos.push_back({3 * time_, event.microsecondsPerQuarter});
       break;
     case Event::Kind::Nothing:
@@ -248,7 +253,10 @@ void Reader::StoreNote(int channel, int key, int velocity) {
   note.track = track_;
   note.program = programs_[static_cast<size_t>(channel)];
   song_.end = std::max(song_.end, note.start);
-  if (std::find(song_.programs.begin(), song_.programs.end(), note.program) == song_.programs.end())
+  // Drums play drum instruments: their channel's program would take an
+  // instrument slot that no cell uses.
+  if (channel != kDrumChannel &&
+      std::find(song_.programs.begin(), song_.programs.end(), note.program) == song_.programs.end())
     song_.programs.push_back(note.program);
   song_.notes.push_back(note);
 }
@@ -257,16 +265,23 @@ void Reader::CloseNote(int channel, int key) {
   const int64_t t = 3 * time_;
   // The newest open note of this key on this channel in this track: a note-off
   // never reaches into another channel or track, nor reopens a closed note, so
-  // repeated notes pair up first-in-last-out as they sound.
+  // repeated notes pair up first-in-last-out as they sound. One exception:
+  // sequencers often write a re-struck key's note-on before the old note's
+  // note-off at the same tick, so a note begun just now gives way to an older
+  // open one; alone, it is closed at length 0.
+  Note* target = nullptr;
   for (size_t i = song_.notes.size(); i-- > trackFirstNote_;) {
     Note& note = song_.notes[i];
     if (note.key != key || note.channel != channel || note.closed) continue;
-    note.end = t;
-    note.length = t - note.start;
-    note.closed = true;
-    song_.end = std::max(song_.end, t);
-    return;
+    const bool newestBegunNow = target == nullptr && note.start == t;
+    target = &note;
+    if (!newestBegunNow) break;
   }
+  if (target == nullptr) return;
+  target->end = t;
+  target->length = t - target->start;
+  target->closed = true;
+  song_.end = std::max(song_.end, t);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ struct Song {
   std::vector<Note> notes;         // in the order their note-ons were read
   std::vector<int32_t> programs;   // distinct programs of the notes, first use first
   int64_t end = 0;                 // the latest note start or note-off
-  int32_t bpm = 0;                 // from the last Set Tempo; 0 without one
+  int32_t bpm = 0;                 // from the last Set Tempo; 0 without one (120 applies)
   std::vector<TempoChange> tempos; // every Set Tempo of every track, in the order read
   int32_t division = 0;            // the header's ticks per quarter note (or SMPTE form)
   bool noteLimitReached = false;   // a note-on was met with kMaxStoredNotes stored

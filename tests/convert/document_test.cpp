@@ -16,7 +16,7 @@ TEST(TrackTiming, PlaysTheSongAtItsOwnTempo) {
     int32_t bpm;
     int speed, tempo;
   } cases[] = {
-      {0, 6, 100},       // no Set Tempo: 100
+      {0, 6, 120},       // no Set Tempo: the MIDI default, 120
       {120, 6, 120},     {32, 6, 32},     {255, 6, 255},
       {256, 5, 213},     // 256 x 5/6 = 213.3
       {300, 5, 250},     {31, 7, 36},     // 31 x 7/6 = 36.2 (speed 5 gives 25.8, too slow)

@@ -151,6 +151,32 @@ TEST_F(ConversionTest, AutoTicksRefuseSmpteTiming) {
   EXPECT_EQ(Run(smpte), RunOutcome::Written) << "a typed value still works";
 }
 
+TEST_F(ConversionTest, TypedTicksFarFromTheFilesSixteenthAreWarnedAboutLast) {
+  // Warned when below half or above twice the auto value (360 for 480, 36 for
+  // 48, 9 for 12), after the 0 -> 16 replacement; never for auto or a file
+  // without ticks per quarter note.
+  const struct {
+    int division;
+    const char* ticks;
+    const char* autoTicks;  // in the warning; nullptr: no warning
+  } cases[] = {
+      {480, "36", "360"}, {480, "179", "360"}, {480, "180", nullptr}, {480, "auto", nullptr},
+      {48, "72", nullptr}, {48, "73", "36"},   {12, "0", nullptr},    {0xE728, "1", nullptr},
+      {0, "36", nullptr},
+  };
+  for (const auto& c : cases) {
+    ui.fields[Field::Ticks] = c.ticks;
+    ui.reports.clear();
+    ASSERT_EQ(Run(OneNote(c.division)), RunOutcome::Written) << c.division << "/" << c.ticks;
+    std::vector<std::string> warnings{"Undefined instrument program #0"};
+    if (c.autoTicks)
+      warnings.push_back("This file has " + std::to_string(c.division) +
+                         " ticks per quarter note: ticks per 1/16 note should be " + c.autoTicks + " (auto).");
+    ASSERT_EQ(ui.reports.size(), 1u);
+    EXPECT_EQ(ui.reports[0].warnings, warnings) << c.division << "/" << c.ticks;
+  }
+}
+
 TEST_F(ConversionTest, EmptyOutputPathCancelsAfterAllStages) {
   ui.fields[Field::OutputPath] = "";
   EXPECT_EQ(Run(OneNote()), RunOutcome::Canceled);

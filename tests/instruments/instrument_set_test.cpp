@@ -70,7 +70,7 @@ TEST(InstrumentSet, ProgramsAndDrumsBecomeMacroAndInstrumentLines) {
 
   const Outcome bare = RunStages(nullptr, nullptr, {5}, {36});  // no definition files
   EXPECT_EQ(bare.macroText + bare.instrumentText, "INST2A03\t0\t-1\t-1\t-1\t-1\t-1\t\"\"\r\n");
-  EXPECT_EQ(bare.warnings, Texts{"Undefined instrument program #5"});
+  EXPECT_EQ(bare.warnings, (Texts{"Undefined instrument program #5", "Undefined drum program #36"}));
 }
 
 TEST(InstrumentSet, PastOneHundredTwentyEightMacrosEachTypeCountsOnItsOwn) {
@@ -121,10 +121,11 @@ TEST(InstrumentSet, MalformedBodiesAreWrittenAndReportedOncePerInstrument) {
       "[0]\nFTMacroVolume=-1 -1 0 : 300\nFTMacroDuty=-1 -1 0: 1\n[1]\nMidiInstrument=Fine\n"
       "FTMacroVolume=252 -1 255 : -128 +127\nFTMacroPitch=\n[2]\nMidiInstrument=Odd\nFTMacroArpeggio=x\n";
   const std::string drums = "[36]\nname=Kick\nm_pitch=-1 -1 0 :\n";
-  const Outcome out = RunStages(&ini, &drums, {0, 1, 2}, {36});
+  // Drum keys 40 and 41 have no group: warned in the order the song uses the keys.
+  const Outcome out = RunStages(&ini, &drums, {0, 1, 2}, {40, 36, 41, 40});
   EXPECT_EQ(out.warnings, (Texts{"Undefined instrument program #0", "Malformed macro in program #0",
-                                 "Malformed macro in program #2",
-                                 "Malformed macro in drum #36"}));
+                                 "Malformed macro in program #2", "Undefined drum program #40",
+                                 "Malformed macro in drum #36", "Undefined drum program #41"}));
   EXPECT_TRUE(Has(out.macroText, "MACRO\t0\t1\t-1 -1 0 : 300\r\n"));
 
   std::string longest = "-1 -1 0 :";

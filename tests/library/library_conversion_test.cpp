@@ -20,8 +20,18 @@ std::string ExpectCleanConversion(const TempDir& dir, const std::string& midiPat
                                 "' >/dev/null 2>err.txt");
   const std::string warnings = ReadFile(dir / "err.txt");
   EXPECT_EQ(status, 0) << label << "\n" << warnings;
+  // The library defines General MIDI's drum keys 35-81 only; a key outside
+  // them (mma-rockgroove plays 84) is rightly warned about.
+  std::string definitionWarnings;
+  for (size_t at = 0, end; at < warnings.size(); at = end + 1) {
+    end = std::min(warnings.find('\n', at), warnings.size());
+    const std::string line = warnings.substr(at, end - at);
+    const std::string drum = "warning: Undefined drum program #";
+    const int key = line.rfind(drum, 0) == 0 ? std::stoi(line.substr(drum.size())) : 35;
+    if (key >= 35 && key <= 81) definitionWarnings += line + "\n";
+  }
   for (const char* warning : {"Malformed macro", "Undefined"})
-    EXPECT_EQ(warnings.find(warning), std::string::npos) << label << "\n" << warnings;
+    EXPECT_EQ(definitionWarnings.find(warning), std::string::npos) << label << "\n" << warnings;
   // One strict pass of the checker: it imports (exit 0, or 2 for warnings
   // only), and no warning is about a macro (values, loop and release points).
   const int check = RunCommand(std::string(TONVERT_PYTHON) + " " TONVERT_FTCHECK " --strict '" + (dir / "out.txt") +

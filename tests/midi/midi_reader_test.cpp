@@ -44,7 +44,9 @@ struct Read {
 // --- Tempo, division, header ----------------------------------------------------
 
 TEST(MidiReader, SetTempoGivesWholeBeatsPerMinuteAndTheLastOneWins) {
-  const std::pair<uint32_t, int> cases[] = {{500000, 120}, {600000, 100}, {1500000, 40}, {400000, 150}, {1, 60000000}};
+  // Rounded to the nearest, halves up: 89.99995 is 90, 12.5 is 13, 12.49999 is 12.
+  const std::pair<uint32_t, int> cases[] = {{500000, 120}, {600000, 100}, {1500000, 40},  {400000, 150},
+                                            {1, 60000000},  {666667, 90},  {4800000, 13}, {4800001, 12}};
   for (const auto& [us, bpm] : cases) {
     Read r(Smf(0, 48, {Track().Tempo(0, us).End()}));
     EXPECT_EQ(r.song.bpm, bpm) << us;
@@ -127,6 +129,21 @@ TEST(MidiReader, EveryTrackCountsTimeFromItsOwnStart) {
   ASSERT_EQ(r.count(), 3);
   EXPECT_EQ(r.note(1).start, 3 * 24);
   EXPECT_EQ(r.note(2).start, 3 * 72);
+}
+
+TEST(MidiReader, FormatTwoTracksPlayOneAfterTheOther) {
+  // Each sequence starts where the previous one ended: at its End of Track,
+  // past any note-off; a track of no events takes no time.
+  Track one = Track().NoteOn(0, 0, 60, 100).NoteOff(10, 0, 60).End(5);
+  Track two = Track().NoteOn(2, 0, 62, 100).NoteOff(10, 0, 62).End();
+  const std::pair<int, std::vector<int64_t>> cases[] = {{2, {0, 3 * 17, 3 * 27}}, {1, {0, 3 * 2, 3 * 12}}};
+  for (const auto& [format, times] : cases) {
+    Read r(Smf(format, 48, {one, Track().End(), two}));
+    ASSERT_EQ(r.count(), 2) << format;
+    EXPECT_EQ(r.note(0).start, times[0]) << format;
+    EXPECT_EQ(r.note(1).start, times[1]) << format;
+    EXPECT_EQ(r.song.end, times[2]) << format;
+  }
 }
 
 TEST(MidiReader, RunningStatusContinuesAcrossChunks) {
@@ -219,15 +236,36 @@ TEST(MidiReader, RepeatedNotesPairUpNewestFirstAndNeverReopen) {
   EXPECT_EQ(zero.song.end, 0);
 }
 
+TEST(MidiReader, AKeyStruckAgainAtTheSameTickEndsTheOldNoteFirst) {
+  // The note-on of the new note comes before the old note's note-off at the
+  // same tick; ends in thirds of a tick, 0 for a note left open.
+  const struct {
+    Track track;
+    std::vector<int64_t> ends;
+  } cases[] = {
+      {Track().NoteOn(0, 0, 60, 100).NoteOn(10, 0, 60, 100).NoteOff(0, 0, 60).NoteOff(10, 0, 60), {30, 60}},
+      // Of several older notes, the newest gives way.
+      {Track().NoteOn(0, 0, 60, 100).NoteOn(5, 0, 60, 100).NoteOn(5, 0, 60, 100).NoteOff(0, 0, 60), {0, 30, 0}},
+      // Another key's or channel's older note is no reason to give way.
+      {Track().NoteOn(0, 0, 61, 100).NoteOn(0, 1, 60, 100).NoteOn(10, 0, 60, 100).NoteOff(0, 0, 60), {0, 0, 30}},
+  };
+  for (const auto& c : cases) {
+    Read r(Smf(0, 48, {Track(c.track).End()}));
+    ASSERT_EQ(r.count(), static_cast<int>(c.ends.size()));
+    for (int i = 0; i < r.count(); ++i) EXPECT_EQ(r.note(i).end, c.ends[static_cast<size_t>(i)]) << i;
+  }
+}
+
 TEST(MidiReader, EachChannelKeepsItsOwnProgram) {
-  Track t = Track().Program(0, 0, 10).Program(0, 1, 20).NoteOn(0, 0, 60, 100).NoteOn(0, 1, 62, 100)
-                .NoteOn(0, 2, 64, 100).NoteOn(0, 0, 65, 100).End();
+  Track t = Track().Program(0, 0, 10).Program(0, 1, 20).Program(0, 9, 30).NoteOn(0, 9, 36, 100)
+                .NoteOn(0, 0, 60, 100).NoteOn(0, 1, 62, 100).NoteOn(0, 2, 64, 100).NoteOn(0, 0, 65, 100).End();
   Read r(Smf(0, 48, {t}));
-  EXPECT_EQ(r.note(0).program, 10);
-  EXPECT_EQ(r.note(1).program, 20);
-  EXPECT_EQ(r.note(2).program, 0);
-  EXPECT_EQ(r.note(3).program, 10);
-  EXPECT_EQ(r.song.programs, (std::vector<int32_t>{10, 20, 0}));
+  EXPECT_EQ(r.note(0).program, 30);
+  EXPECT_EQ(r.note(1).program, 10);
+  EXPECT_EQ(r.note(2).program, 20);
+  EXPECT_EQ(r.note(3).program, 0);
+  EXPECT_EQ(r.note(4).program, 10);
+  EXPECT_EQ(r.song.programs, (std::vector<int32_t>{10, 20, 0})) << "drums play drum instruments, not programs";
 }
 
 TEST(MidiReader, OutOfRangeDataBytesAreIgnoredButLoudVelocitiesKept) {

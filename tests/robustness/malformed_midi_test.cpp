@@ -259,10 +259,10 @@ TEST_F(MalformedMidi, TempoZeroKeepsTheTempoAndTempoOneIsTheFastestTheTrackerPla
     for (uint32_t us : tempos) t.Tempo(0, us);
     return OneTrack(t.NoteOn(0, 0, 60, 100).NoteOff(24, 0, 60).End().bytes());
   };
-  EXPECT_EQ(TrackLine(Convert(song({0})).run.document), "TRACK  64   6 100") << "no tempo at all: 100";
-  EXPECT_EQ(TrackLine(Convert(song({500000, 0})).run.document), "TRACK  64   6 120");
+  EXPECT_EQ(TrackLine(Convert(song({0})).run.document), "TRACK  64   6 120") << "no tempo at all: 120";
+  EXPECT_EQ(TrackLine(Convert(song({600000, 0})).run.document), "TRACK  64   6 100");
   EXPECT_EQ(TrackLine(Convert(song({1})).run.document), "TRACK  64   1 255") << "60,000,000 BPM";
-  EXPECT_EQ(TrackLine(Convert(song({0xFFFFFF})).run.document), "TRACK  64   20 32") << "3 BPM";
+  EXPECT_EQ(TrackLine(Convert(song({0xFFFFFF})).run.document), "TRACK  64   20 32") << "4 BPM";
 }
 
 // --- the MIDI path itself ------------------------------------------------------------------

@@ -49,7 +49,7 @@ void WriteDefinitions(const std::string& folder) {
     instruments += "[" + std::to_string(p) + "]\nMidiInstrument=Program " + std::to_string(p) +
                    "\nFTInstrumentVar=0" + std::to_string(p % 4) + "\nFTMacroVolume=-1 -1 0 : 15 12 8 4\n" +
                    (p % 2 ? "FTMacroDuty=-1 -1 0 : 2\n" : "FTMacroArpeggio=0 -1 0 : 0 12\n");
-  for (int note = 35; note <= 81; ++note)
+  for (int note = 0; note <= 127; ++note)  // every key: real files play some outside General MIDI's
     drums += "[" + std::to_string(note) + "]\nname=Drum " + std::to_string(note) + "\nkey=" + kDrumKeys[note % 6] +
              "\nm_volume=-1 -1 0 : 15 9 4 0\n";
   WriteFile(folder + "/instruments.ini", instruments);

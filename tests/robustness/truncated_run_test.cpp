@@ -45,7 +45,9 @@ void CheckCutRun(const InProcessResult& run, size_t length) {
   if (!run.messages.empty()) {
     ASSERT_EQ(run.messages[0], kAbnormalEnd) << length;
   }
-  for (const std::string& w : run.warnings) ASSERT_EQ(w, "Song cut after 128 frames") << length;
+  // A cut header can leave a division that the typed ticks do not fit.
+  for (const std::string& w : run.warnings)
+    ASSERT_TRUE(w == "Song cut after 128 frames" || w.rfind("This file has ", 0) == 0) << length << ": " << w;
   ASSERT_EQ(DocumentProblem(run.document, std::stoi(run.rowsText)), "") << length;
 }
 
@@ -104,7 +106,9 @@ TEST_F(TruncatedRun, CutsThroughTheCommandLine) {
   for (const Source& source : sources) {
     ForEachTruncation(source.bytes, source.stride, [&](const uint8_t* data, size_t length) {
       WriteFile(dir / "song.mid", Bytes(data, data + length));
-      const CliResult r = RunCli(dir.path(), "-q -i instruments.ini -d drums.ini -o out.txt song.mid", "timeout 60");
+      // 72 ticks fit both whole files' divisions (96 and 192): no warning.
+      const CliResult r =
+          RunCli(dir.path(), "-q -t 72 -i instruments.ini -d drums.ini -o out.txt song.mid", "timeout 60");
       if (length < 8) {
         ASSERT_EQ(r.status, 1) << length;
         ASSERT_TRUE(r.err.rfind("error: Unknown format !! : ", 0) == 0 && r.err.find('\n') == r.err.size() - 1)
