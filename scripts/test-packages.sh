@@ -69,7 +69,7 @@ deb() {
     close_window
     grep -qF "\"in\"=\"$root/examples/song.mid\"" "$work/.config/farrow/tonvert.reg" ||
       fail "the file argument was not in the MIDI file field"
-    grep -q "Acoustic Grand Piano" "$work/song.txt" || fail "the window did not use the installed library"
+    grep -q "Lead 1 (square)" "$work/song.txt" || fail "the window did not use the installed library"
   )
 
   dpkg --purge tonvert >/dev/null
