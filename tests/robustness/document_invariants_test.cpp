@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "document_invariants.h"
+#include "document_check.h"
 #include "robustness_support.h"
 
 namespace tonvert::test {
 namespace {
 
-using fuzz::CheckDocument;
+using check::CheckDocument;
 
 // A small document in the export's layout: two macros of different types with
 // the same number, one instrument using both, `frames` patterns of `rows` rows.
@@ -22,7 +22,7 @@ std::string MiniDocument(int frames, int rows, const std::string& macros = "MACR
   };
   std::string doc = "# FamiTracker text export 0.4.2\r\n\r\n# Macros\r\n" + macros +
                     "\r\n# Instruments\r\nINST2A03\t0\t0\t-1\t-1\t-1\t0\t\"Lead\"\r\n\r\n"
-                    "TRACK  " + std::to_string(rows) + "   6 120 \"My new track\"\r\nCOLUMNS : 4 4 1 1 1 4 4\r\n\r\n";
+                    "TITLE           \"Cool track\"\r\nEXPANSION       8\r\nTRACK  " + std::to_string(rows) + "   6 120 \"My new track\"\r\nCOLUMNS : 4 4 1 1 1 4 4\r\n\r\n";
   for (int f = 0; f < frames; ++f) {
     doc += "ORDER " + hex(f) + " :";
     for (int c = 0; c < 7; ++c) doc += " " + hex(f);
@@ -84,6 +84,15 @@ TEST(DocumentInvariants, CatchBadCells) {
   EXPECT_NE(Check(Replace(doc, "V00", "V-1"), 2), "") << "a negative effect value";
   EXPECT_EQ(Check(Replace(doc, "C-4 00", "1-# 00"), 2), "") << "a noise pitch";
   EXPECT_EQ(Check(Replace(doc, "C-4 00", "F#2 00"), 2), "") << "a drum key of the definitions";
+  EXPECT_NE(Check(Replace(doc, "C-4 00", "3-# 00"), 2), "") << "a noise pitch on a pulse channel";
+  EXPECT_NE(Check(Replace(doc, " : ... .. . ...  : ... .. . ...  :", " : ... .. . ...  : G-4 .. . ...  :"), 2), "")
+      << "a melodic note on the noise channel";
+  // What the tracker's import refuses in the other lines.
+  for (const auto& [from, to] : {std::pair{"# Macros", "#Macros"}, {"\"Cool track\"", "\"Cool \"track\""},
+                                 {"\"Cool track\"", "\"A title of thirty-two bytes long!\""}, {"EXPANSION       8", "EXPANSION 9"},
+                                 {"-1 -1 0 : 15 8", "-1 -1 0 : 128"}, {"-1 -1 0 : 15 8", "-1 253 0 : 1"},
+                                 {"\"Lead\"", "\"Le\x1A\""}, {"COLUMNS : 4 4 1", "COLUMNS : 4 4 2"}})
+    EXPECT_NE(Check(Replace(doc, from, to), 2), "") << to;
 }
 
 TEST(DocumentInvariants, CatchMacroAndInstrumentNumbers) {

@@ -56,8 +56,8 @@ void WriteDefinitions(const std::string& folder) {
   WriteFile(folder + "/drums.ini", drums);
 }
 
-fuzz::DocumentExpectations DocumentRules(int rowsPerPattern) {
-  fuzz::DocumentExpectations rules;
+check::DocumentExpectations DocumentRules(int rowsPerPattern) {
+  check::DocumentExpectations rules;
   rules.rowsPerPattern = rowsPerPattern;
   for (const char* key : kDrumKeys) rules.drumKeys.insert(key);
   return rules;
@@ -122,7 +122,7 @@ CliResult RunCli(const std::string& folder, const std::string& args, const std::
 }
 
 std::string DocumentProblem(const std::string& document, int rowsPerPattern) {
-  return fuzz::CheckDocument(document, DocumentRules(rowsPerPattern));
+  return check::CheckDocument(document, DocumentRules(rowsPerPattern));
 }
 
 }  // namespace tonvert::test
