@@ -324,13 +324,6 @@ std::string Checker::Row(std::string_view line) {
   return "";
 }
 
-bool Is(std::string_view text, const char* literal) {
-  size_t i = 0;
-  for (; literal[i] != '\0'; ++i)
-    if (i >= text.size() || text[i] != literal[i]) return false;
-  return i == text.size();
-}
-
 std::string Checker::Cell(std::string_view cell, int channel) {
   // Columns are separated by one space; one-effect channels end with one more.
   if (!cell.empty() && cell.back() == ' ') cell.remove_suffix(1);
@@ -351,12 +344,12 @@ std::string Checker::Cell(std::string_view cell, int channel) {
   const bool melodic = !onNoise && note.size() == 3 && note[0] >= 'A' && note[0] <= 'G' &&
                        (note[1] == '-' || note[1] == '#') && note[2] >= '0' && note[2] <= '9';
   const bool noise = onNoise && note.size() == 3 && HexDigit(note[0]) >= 0 && note[1] == '-' && note[2] == '#';
-  const bool empty = Is(note, "...") || Is(note, "---");
+  const bool empty = note == "..." || note == "---";
   const bool drum = expect_.importOnly ? ReadableNote(note, channel) : expect_.drumKeys.count(std::string(note)) > 0;
   if (melodic && note[2] > '7') return "octave " + std::string(1, note[2]) + " in \"" + std::string(note) + "\"";
   if (!melodic && !noise && !empty && !drum) return "note \"" + std::string(note) + "\"";
   const std::string_view instrument = words[1];
-  if (!Is(instrument, "..")) {
+  if (instrument != "..") {
     const int number = HexPair(instrument);
     if (number < 0 || number > 0x3F) return "instrument cell \"" + std::string(instrument) + "\"";
     if (!instruments_[static_cast<size_t>(number)])
@@ -368,7 +361,7 @@ std::string Checker::Cell(std::string_view cell, int channel) {
     return "volume \"" + std::string(volume) + "\"";
   for (size_t k = 3; k < count; ++k) {
     const std::string_view effect = words[k];
-    if (Is(effect, "...")) continue;
+    if (effect == "...") continue;
     const bool v = effect.size() == 3 && effect[0] == 'V' && effect[1] >= '0' && effect[1] <= '9' &&
                    effect[2] >= '0' && effect[2] <= '9';
     const bool known = effect.size() == 3 && kEffectLetters.find(effect[0]) != std::string_view::npos &&

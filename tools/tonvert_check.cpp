@@ -8,19 +8,14 @@
 #include "document_check.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: tonvert-check FILE...\n");
-    return 2;
-  }
-  int status = 0;
+  int status = argc < 2 ? 2 : 0;
   for (int i = 1; i < argc; ++i) {
     std::ifstream in(argv[i], std::ios::binary);
     const std::string document(std::istreambuf_iterator<char>(in), {});
     const std::string problem =
         in ? tonvert::check::CheckDocument(document, tonvert::check::ImportRules()) : "cannot read the file";
-    if (problem.empty()) continue;
-    std::fprintf(stderr, "%s: %s\n", argv[i], problem.c_str());
-    status = 1;
+    if (!problem.empty()) status = std::fprintf(stderr, "%s: %s\n", argv[i], problem.c_str()) > 0;
   }
+  if (argc < 2) std::fprintf(stderr, "usage: tonvert-check FILE...\n");
   return status;
 }

@@ -96,14 +96,12 @@ TEST(DocumentInvariants, CatchBadCells) {
 }
 
 TEST(DocumentInvariants, CatchMacroAndInstrumentNumbers) {
-  EXPECT_NE(Check(MiniDocument(1, 1, "MACRO\t0\t128\t-1 -1 0 : 1\r\n"), 1), "") << "MACRO 128";
-  EXPECT_NE(Check(MiniDocument(1, 1, "MACRO\t0\t0\t-1 -1 0 : 1\r\nMACRO\t4\t0\t-1 -1 0 : 1\r\nMACRO\t0\t0\t-1 -1 0 : 2\r\n"), 1),
-            "")
-      << "one number twice within a type";
-  EXPECT_NE(Check(MiniDocument(1, 1, "MACRO\t4\t0\t-1 -1 0 : 1\r\n"), 1), "") << "an instrument naming a missing macro";
-  const std::string doc = MiniDocument(1, 1);
-  EXPECT_NE(Check(Replace(doc, "INST2A03\t0\t", "INST2A03\t64\t"), 1), "") << "instrument 64";
-  EXPECT_NE(Check(Replace(doc, "TRACK  1   6 120", "TRACK  1   6 256"), 1), "") << "tempo 256";
+  // MACRO 128, one number twice within a type, an instrument naming a missing macro.
+  for (const char* macros : {"MACRO\t0\t128\t-1 -1 0 : 1\r\n", "MACRO\t4\t0\t-1 -1 0 : 1\r\n",
+                             "MACRO\t0\t0\t-1 -1 0 : 1\r\nMACRO\t4\t0\t-1 -1 0 : 1\r\nMACRO\t0\t0\t-1 -1 0 : 2\r\n"})
+    EXPECT_NE(Check(MiniDocument(1, 1, macros), 1), "") << macros;
+  for (const auto& [from, to] : {std::pair{"INST2A03\t0\t", "INST2A03\t64\t"}, {"TRACK  1   6 120", "TRACK  1   6 256"}})
+    EXPECT_NE(Check(Replace(MiniDocument(1, 1), from, to), 1), "") << to;
 }
 
 }  // namespace
