@@ -46,7 +46,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("faults", nargs="?", default=os.path.join(here, "planted-faults.txt"))
     ap.add_argument("--work", default="/tmp/tonvert-faults")
-    ap.add_argument("--only", default="", help="only the faults whose name holds this text")
+    ap.add_argument("--only", default="", help="only the faults whose name matches this regex")
     args = ap.parse_args()
     tree, build = os.path.join(args.work, "tree"), os.path.join(args.work, "build")
     os.makedirs(args.work, exist_ok=True)
@@ -57,7 +57,7 @@ def main():
         sys.exit("the unchanged copy does not build: see " + log)
     results = []
     for fault in read_faults(args.faults):
-        if args.only not in fault["name"]:
+        if not re.search(args.only, fault["name"]):
             continue
         path = os.path.join(tree, fault["file"])
         with open(path, encoding="utf-8") as f:
