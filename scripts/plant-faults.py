@@ -50,7 +50,9 @@ def main():
     args = ap.parse_args()
     tree, build = os.path.join(args.work, "tree"), os.path.join(args.work, "build")
     os.makedirs(args.work, exist_ok=True)
-    subprocess.run(["rsync", "-a", "--delete", "--exclude=/build*", "--exclude=.git", root + "/", tree + "/"], check=True)
+    shutil.rmtree(tree, ignore_errors=True)
+    shutil.copytree(root, tree, ignore=lambda d, names: [n for n in names if n == ".git" or
+                                                         (d == root and n.startswith("build"))])
     log = os.path.join(args.work, "log.txt")
     if run(["cmake", "-S", tree, "-B", build, "-DCMAKE_BUILD_TYPE=Release"], tree, log) or \
             run(["cmake", "--build", build, "-j2"], tree, log):
