@@ -40,9 +40,9 @@ fi
 mkdir -p "$build/logs" "$build/artifacts"
 # The real files seed the two MIDI targets as they are (read only).
 declare -A extra=([fuzz_midi_reader]=tests/data/midi [fuzz_conversion]=tests/data/midi)
-# Conversion inputs of at most 4 KB: a whole real file takes 20 ms a run, and
-# its cuts keep its kinds of events.
-declare -A max_len=([fuzz_conversion]=4096)
+# MIDI inputs of at most 2 KB (4 KB for the reader): a whole real file takes 20 ms
+# a conversion, and its cuts keep its kinds of events.
+declare -A max_len=([fuzz_conversion]=2048 [fuzz_midi_reader]=4096)
 declare -A dict=([fuzz_midi_reader]=midi.dict [fuzz_conversion]=midi.dict
                  [fuzz_definitions]=ini.dict [fuzz_settings]=reg.dict)
 status=0
