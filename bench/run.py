@@ -38,6 +38,10 @@ with tempfile.TemporaryDirectory() as tmp:
         if os.waitstatus_to_exitcode(status) != 0:
             sys.exit("tonvert-cli failed")
     size = os.path.getsize(out)
+    # The project's document checker, where the build has one beside the CLI.
+    check = os.path.join(os.path.dirname(cli), "..", "..", "tools", "tonvert-check")
+    if os.path.exists(check) and subprocess.run([check, out]).returncode != 0:
+        sys.exit("the tracker would not import the document")
     print(f"notes: 50000, frames: 128, document: {size} bytes, runs: {runs}")
     print(f"wall: median {statistics.median(walls) * 1000:.1f} ms, min {min(walls) * 1000:.1f} ms, "
           f"max {max(walls) * 1000:.1f} ms")

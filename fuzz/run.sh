@@ -38,13 +38,11 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 mkdir -p "$build/logs" "$build/artifacts"
-# The real files of the shared folder, where there is one, seed the two MIDI
-# targets as they are (read only: nothing is written there).
-shared_midi=${TONVERT_SHARED_DIR:-../shared}/midi
-declare -A extra=()
-if [ -d "$shared_midi" ]; then
-  extra=([fuzz_midi_reader]="$shared_midi" [fuzz_conversion]="$shared_midi")
-fi
+# The real files seed the two MIDI targets as they are (read only).
+declare -A extra=([fuzz_midi_reader]=tests/data/midi [fuzz_conversion]=tests/data/midi)
+# MIDI inputs of at most 2 KB (4 KB for the reader): a whole real file takes 20 ms
+# a conversion, and its cuts keep its kinds of events.
+declare -A max_len=([fuzz_conversion]=2048 [fuzz_midi_reader]=4096)
 declare -A dict=([fuzz_midi_reader]=midi.dict [fuzz_conversion]=midi.dict
                  [fuzz_definitions]=ini.dict [fuzz_settings]=reg.dict)
 status=0
@@ -58,7 +56,7 @@ for target in "${targets[@]}"; do
   # Leaks are checked at every input's end; an input taking more than 20 s is a hang.
   if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       "$build/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
-      -print_final_stats=1 -dict="fuzz/${dict[$target]}" \
+      -print_final_stats=1 -dict="fuzz/${dict[$target]}" ${max_len[$target]:+-max_len=${max_len[$target]}} \
       -artifact_prefix="$build/artifacts/$target-" "$corpus" "fuzz/seeds/$target" ${extra[$target]:+"${extra[$target]}"} \
       >"$log" 2>&1; then
     echo "!! $target failed; the end of its log:" >&2

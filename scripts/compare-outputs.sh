@@ -7,7 +7,7 @@
 set -uo pipefail
 old=$(realpath "$1"); new=$(realpath "$2"); shift 2
 here=$(cd "$(dirname "$0")/.." && pwd)
-folder=${1:-$here/../shared/midi}; [ $# -gt 0 ] && shift
+folder=${1:-$here/tests/data/midi}; [ $# -gt 0 ] && shift
 [ "${1:-}" = "--" ] && shift
 extra=("$@")
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT

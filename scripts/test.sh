@@ -17,6 +17,21 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+# An extra opinion where the project's shared folder is beside the checkout:
+# its ftcheck.py on the real files' documents. No test needs it.
+if [ -f ../shared/tools/ftcheck.py ]; then
+  echo "== ../shared/tools/ftcheck.py on the real files' documents"
+  extra=$(mktemp -d)
+  for midi in tests/data/midi/*.mid*; do
+    for rows in 64 7; do
+      build/src/cli/tonvert-cli -q -r $rows -i library/instruments.ini -d library/drums.ini \
+        -o "$extra/doc.txt" "$midi" 2>/dev/null
+      python3 ../shared/tools/ftcheck.py "$extra/doc.txt" 2>&1 | sed "s|^|$(basename "$midi"), $rows rows: |"
+    done
+  done
+  rm -rf "$extra"
+fi
+
 echo "== Debian package: lintian, installed, used, purged"
 scripts/test-packages.sh deb build
 
@@ -34,7 +49,8 @@ fuzz/run.sh 30
 echo "== Windows build (mingw-w64), its tests under wine"
 # tonvert-cli.exe is compared byte for byte with the plain build's tonvert-cli.
 cmake -S . -B build-win-tests -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DTONVERT_HOST_CLI="$PWD/build/src/cli/tonvert-cli" >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DTONVERT_HOST_CLI="$PWD/build/src/cli/tonvert-cli" \
+  -DTONVERT_HOST_CHECK="$PWD/build/tools/tonvert-check" >/dev/null
 cmake --build build-win-tests -j"$jobs"
 ctest --test-dir build-win-tests --output-on-failure -j"$jobs"
 

@@ -182,7 +182,7 @@ RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
 
   std::vector<std::string> warnings = instruments.warnings;
   if (song.noteLimitReached) warnings.push_back("Only the first 50000 notes were read");
-  if (placement.songCut) warnings.push_back("Song cut after 128 frames");
+  if (placement.songCut) warnings.push_back("Song cut after " + std::to_string(kMaxFrames) + " frames");
   if (instruments.instrumentsLeftOut)
     warnings.push_back("More than 64 instruments: instruments above 3F were left out");
   if (!ticksWarning.empty()) warnings.push_back(ticksWarning);

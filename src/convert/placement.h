@@ -16,7 +16,11 @@ namespace tonvert {
 
 class ChannelRouting;
 
+#ifdef TONVERT_FUZZ_MAX_FRAMES
+constexpr int kMaxFrames = TONVERT_FUZZ_MAX_FRAMES;  // fuzz builds: short songs, many runs a second
+#else
 constexpr int kMaxFrames = 128;  // frames 00-7F are all a song can hold
+#endif
 constexpr int32_t kDefaultRowsPerPattern = 64;
 constexpr int32_t kDefaultTicksPerRow = 36;  // a sixteenth at 48 ticks per quarter note
 

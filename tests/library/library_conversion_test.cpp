@@ -1,10 +1,11 @@
 // Whole conversions with the library and the default channel mapping, of songs using every program and
-// drum key and of the shared folder's real files: no definition warning, and the tracker imports each.
+// drum key and of the real files (tests/data/midi): no definition warning, and the tracker imports each.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
+#include "document_check.h"
 #include "support/midi_builder.h"
 #include "support/temp_dir.h"
 
@@ -32,15 +33,13 @@ std::string ExpectCleanConversion(const TempDir& dir, const std::string& midiPat
   }
   for (const char* warning : {"Malformed macro", "Undefined"})
     EXPECT_EQ(definitionWarnings.find(warning), std::string::npos) << label << "\n" << warnings;
-  // One strict pass of the checker: it imports (exit 0, or 2 for warnings
-  // only), and no warning is about a macro (values, loop and release points).
-  const int check = RunCommand(std::string(TONVERT_PYTHON) + " " TONVERT_FTCHECK " --strict '" + (dir / "out.txt") +
-                               "' >'" + (dir / "check.txt") + "' 2>&1");
-  std::string report = ReadFile(dir / "check.txt");
-  EXPECT_TRUE(check == 0 || check == 2) << label << "\n" << report;
-  std::transform(report.begin(), report.end(), report.begin(), [](unsigned char c) { return std::tolower(c); });
-  EXPECT_EQ(report.find("macro"), std::string::npos) << label << "\n" << report;
-  return ReadFile(dir / "out.txt");
+  // It imports, and every macro reads as the library means it (values, loop
+  // and release points, settings).
+  check::DocumentExpectations rules = check::ImportRules();
+  rules.soundMacros = true;
+  const std::string document = ReadFile(dir / "out.txt");
+  EXPECT_EQ(check::CheckDocument(document, rules), "") << label;
+  return document;
 }
 
 TEST(LibraryConversion, EveryProgramAndDrumKeyConvertsWithoutWarnings) {
@@ -69,14 +68,14 @@ TEST(LibraryConversion, EveryProgramAndDrumKeyConvertsWithoutWarnings) {
 
 TEST(LibraryConversion, RealGeneralMidiFilesConvertWithoutWarnings) {
   int converted = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(std::string(TONVERT_SHARED_DIR) + "/midi")) {
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(TONVERT_TEST_DATA_DIR) + "/midi")) {
     const std::string ext = entry.path().extension().string();
     if (ext != ".mid" && ext != ".midi") continue;
     TempDir dir;
     ExpectCleanConversion(dir, entry.path().string(), entry.path().filename().string());
     ++converted;
   }
-  EXPECT_GE(converted, 1) << "no MIDI files in " TONVERT_SHARED_DIR "/midi";
+  EXPECT_GE(converted, 1) << "no MIDI files in " TONVERT_TEST_DATA_DIR "/midi";
 }
 
 }  // namespace

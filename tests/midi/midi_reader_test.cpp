@@ -370,7 +370,7 @@ TEST(MidiReaderFile, PathsThatAreNotReadableRegularFilesAreABadFile) {
 }
 
 TEST(MidiReaderFile, ReadsARealFileLikeItsBytes) {
-  const std::string path = std::string(TONVERT_SHARED_DIR) + "/midi/mma-rockgroove.mid";
+  const std::string path = std::string(TONVERT_TEST_DATA_DIR) + "/midi/mma-rockgroove.mid";
   const Bytes bytes = test::ReadBytes(path);
   ASSERT_FALSE(bytes.empty());
   Read fromBytes(bytes);

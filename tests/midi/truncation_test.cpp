@@ -15,7 +15,7 @@ class Truncation : public ::testing::TestWithParam<const char*> {};
 // out of bounds (the sanitizer build checks the last), keeps at most what the
 // whole file holds.
 TEST_P(Truncation, EveryPrefixOfARealFileReadsSafely) {
-  const auto bytes = test::ReadBytes(std::string(TONVERT_SHARED_DIR) + "/midi/" + GetParam());
+  const auto bytes = test::ReadBytes(std::string(TONVERT_TEST_DATA_DIR) + "/midi/" + GetParam());
   ASSERT_GT(bytes.size(), 0u);
   const ReadResult whole = ReadMidiBytes(bytes.data(), bytes.size());
   ASSERT_EQ(whole.outcome, ReadOutcome::Read);

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "document_invariants.h"
+#include "document_check.h"
 #include "robustness_support.h"
 #include "support/temp_dir.h"
 
 namespace tonvert::test {
 namespace {
 
-using fuzz::CheckDocument;
+using check::CheckDocument;
 
 // A small document in the export's layout: two macros of different types with
 // the same number, one instrument using both, `frames` patterns of `rows` rows.
@@ -27,7 +27,7 @@ std::string MiniDocument(int frames, int rows, const std::string& macros = "MACR
   };
   std::string doc = "# FamiTracker text export 0.4.2\r\n\r\n# Macros\r\n" + macros +
                     "\r\n# Instruments\r\nINST2A03\t0\t0\t-1\t-1\t-1\t0\t\"Lead\"\r\n\r\n"
-                    "TRACK  " + std::to_string(rows) + "   6 120 \"My new track\"\r\nCOLUMNS : 4 4 1 1 1 4 4\r\n\r\n";
+                    "TITLE           \"Cool track\"\r\nEXPANSION       8\r\nTRACK  " + std::to_string(rows) + "   6 120 \"My new track\"\r\nCOLUMNS : 4 4 1 1 1 4 4\r\n\r\n";
   for (int f = 0; f < frames; ++f) {
     doc += "ORDER " + hex(f) + " :";
     for (int c = 0; c < 7; ++c) doc += " " + hex(f);
@@ -159,6 +159,15 @@ TEST(DocumentInvariants, CatchBadCells) {
   EXPECT_EQ(Check(Replace(doc, "C-4 00", "F#2 00"), 2), "") << "a drum key of the definitions";
   EXPECT_NE(Check(Replace(doc, "V00 ...", "V00 F00"), 2), "") << "F00";
   EXPECT_NE(Check(Replace(doc, "V00 ... ...", "V00 037 047"), 2), "") << "two arpeggios in one cell";
+  EXPECT_NE(Check(Replace(doc, "C-4 00", "3-# 00"), 2), "") << "a noise pitch on a pulse channel";
+  EXPECT_NE(Check(Replace(doc, " : ... .. . ...  : ... .. . ...  :", " : ... .. . ...  : G-4 .. . ...  :"), 2), "")
+      << "a melodic note on the noise channel";
+  // What the tracker's import refuses in the other lines.
+  for (const auto& [from, to] : {std::pair{"# Macros", "#Macros"}, {"\"Cool track\"", "\"Cool \"track\""},
+                                 {"\"Cool track\"", "\"A title of thirty-two bytes long!\""}, {"EXPANSION       8", "EXPANSION 9"},
+                                 {"-1 -1 0 : 15 8", "-1 -1 0 : 128"}, {"-1 -1 0 : 15 8", "-1 253 0 : 1"},
+                                 {"\"Lead\"", "\"Le\x1A\""}, {"COLUMNS : 4 4 1", "COLUMNS : 4 4 2"}})
+    EXPECT_NE(Check(Replace(doc, from, to), 2), "") << to;
 }
 
 TEST(DocumentInvariants, CatchANoteThatInheritsAnArpeggio) {
@@ -171,14 +180,12 @@ TEST(DocumentInvariants, CatchANoteThatInheritsAnArpeggio) {
 }
 
 TEST(DocumentInvariants, CatchMacroAndInstrumentNumbers) {
-  EXPECT_NE(Check(MiniDocument(1, 1, "MACRO\t0\t128\t-1 -1 0 : 1\r\n"), 1), "") << "MACRO 128";
-  EXPECT_NE(Check(MiniDocument(1, 1, "MACRO\t0\t0\t-1 -1 0 : 1\r\nMACRO\t4\t0\t-1 -1 0 : 1\r\nMACRO\t0\t0\t-1 -1 0 : 2\r\n"), 1),
-            "")
-      << "one number twice within a type";
-  EXPECT_NE(Check(MiniDocument(1, 1, "MACRO\t4\t0\t-1 -1 0 : 1\r\n"), 1), "") << "an instrument naming a missing macro";
-  const std::string doc = MiniDocument(1, 1);
-  EXPECT_NE(Check(Replace(doc, "INST2A03\t0\t", "INST2A03\t64\t"), 1), "") << "instrument 64";
-  EXPECT_NE(Check(Replace(doc, "TRACK  1   6 120", "TRACK  1   6 256"), 1), "") << "tempo 256";
+  // MACRO 128, one number twice within a type, an instrument naming a missing macro.
+  for (const char* macros : {"MACRO\t0\t128\t-1 -1 0 : 1\r\n", "MACRO\t4\t0\t-1 -1 0 : 1\r\n",
+                             "MACRO\t0\t0\t-1 -1 0 : 1\r\nMACRO\t4\t0\t-1 -1 0 : 1\r\nMACRO\t0\t0\t-1 -1 0 : 2\r\n"})
+    EXPECT_NE(Check(MiniDocument(1, 1, macros), 1), "") << macros;
+  for (const auto& [from, to] : {std::pair{"INST2A03\t0\t", "INST2A03\t64\t"}, {"TRACK  1   6 120", "TRACK  1   6 256"}})
+    EXPECT_NE(Check(Replace(MiniDocument(1, 1), from, to), 1), "") << to;
 }
 
 }  // namespace

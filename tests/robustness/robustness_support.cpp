@@ -1,6 +1,5 @@
 #include "robustness_support.h"
 
-#include <dirent.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -28,13 +27,8 @@ ScratchDir::~ScratchDir() {
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return names;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  closedir(dir);
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -56,8 +50,8 @@ void WriteDefinitions(const std::string& folder) {
   WriteFile(folder + "/drums.ini", drums);
 }
 
-fuzz::DocumentExpectations DocumentRules(int rowsPerPattern) {
-  fuzz::DocumentExpectations rules;
+check::DocumentExpectations DocumentRules(int rowsPerPattern) {
+  check::DocumentExpectations rules;
   rules.rowsPerPattern = rowsPerPattern;
   for (const char* key : kDrumKeys) rules.drumKeys.insert(key);
   return rules;
@@ -123,7 +117,7 @@ CliResult RunCli(const std::string& folder, const std::string& args, const std::
 }
 
 std::string DocumentProblem(const std::string& document, int rowsPerPattern) {
-  return fuzz::CheckDocument(document, DocumentRules(rowsPerPattern));
+  return check::CheckDocument(document, DocumentRules(rowsPerPattern));
 }
 
 }  // namespace tonvert::test

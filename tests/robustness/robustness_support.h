@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "convert/conversion.h"
-#include "document_invariants.h"
+#include "document_check.h"
 #include "support/fake_front_end.h"
 #include "support/midi_builder.h"
 
@@ -36,7 +36,7 @@ std::vector<std::string> FolderEntries(const std::string& folder);
 // the folder as instruments.ini and drums.ini.
 void WriteDefinitions(const std::string& folder);
 // The drum keys those definitions write into cells.
-fuzz::DocumentExpectations DocumentRules(int rowsPerPattern = 64);
+check::DocumentExpectations DocumentRules(int rowsPerPattern = 64);
 
 // A format-1 song of our own: a conductor track (name, tempo, time signature,
 // text), a melody with programs, a chord track in running status with a sysex,

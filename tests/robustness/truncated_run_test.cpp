@@ -80,7 +80,7 @@ TEST_F(TruncatedRun, EveryCutOfAFormatZeroSong) {
 }
 
 TEST_F(TruncatedRun, CutsOfRealFiles) {
-  const std::string midi = std::string(TONVERT_SHARED_DIR) + "/midi/";
+  const std::string midi = std::string(TONVERT_TEST_DATA_DIR) + "/midi/";
   const Bytes fanfare = ReadBytes(midi + "solfege-fanfare.midi");
   ASSERT_FALSE(fanfare.empty());
   RunCuts(fanfare, 1);
@@ -96,7 +96,7 @@ TEST_F(TruncatedRun, CutsOfRealFiles) {
 // 1 with the header's message; a hang fails under `timeout`.
 TEST_F(TruncatedRun, CutsThroughTheCommandLine) {
   const Bytes song = MultiTrackSong();
-  const std::string midi = std::string(TONVERT_SHARED_DIR) + "/midi/";
+  const std::string midi = std::string(TONVERT_TEST_DATA_DIR) + "/midi/";
   struct Source {
     Bytes bytes;
     size_t stride;

@@ -4,9 +4,9 @@
 # "Nearest row" reached with Tab from their fields and ticked with Space, Go!
 # pressed, the output and the clipboard checked, the window closed as a window
 # manager closes it, and the stored settings read back.
-#   window_end_to_end.sh TONVERT EXAMPLES-FOLDER PYTHON FTCHECK
+#   window_end_to_end.sh TONVERT EXAMPLES-FOLDER TONVERT-CHECK
 set -euo pipefail
-exe=$1 examples=$2 python=$3 ftcheck=$4
+exe=$1 examples=$2 check=$3
 source "$(dirname "$0")/x_session.sh"
 
 mkdir -p "$work/home/.config/farrow" "$work/songs"
@@ -25,7 +25,7 @@ click 50 100 && keys Tab Tab space  # the rows field, then past "Tempo changes" 
 click 50 150 && keys Tab space  # the ticks field, then "Nearest row"
 click 460 670  # Go!
 wait_for 20 clipboard_is "$work/songs/out.txt" || fail "the clipboard holds '$(clipboard)'"
-"$python" "$ftcheck" "$work/songs/out.txt" || fail "the tracker would not import the output"
+"$check" "$work/songs/out.txt" || fail "the tracker would not import the output"
 close_window
 
 value() { sed -n "s/^\"$1\"=\"\(.*\)\"\r\$/\1/p" "$settings"; }

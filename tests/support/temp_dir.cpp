@@ -1,9 +1,6 @@
 #include "support/temp_dir.h"
 
 #ifdef _WIN32
-#include <gtest/gtest.h>
-
-#include <atomic>
 #include <random>
 #else
 #include <sys/wait.h>
@@ -15,6 +12,8 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include "document_check.h"
 
 namespace tonvert::test {
 
@@ -77,42 +76,20 @@ int RunCommand(const std::string& command) {
   // The command interpreter's exit code as it is.
   return std::system(command.c_str());
 }
-
-int FtCheck(const std::string& path) {
-  // The checker is a Python program of the build machine, which a program
-  // under wine cannot start. The document is queued instead, named after the
-  // test, and the build machine checks every queued document once the tests
-  // have run (a test of its own that fails on any document the tracker would
-  // not import).
-  static std::atomic<int> count{0};
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() : "document";
-  for (char& c : name)
-    if (std::string("/\\:*?\"<>|").find(c) != std::string::npos) c = '_';
-  std::filesystem::create_directories(TONVERT_FTCHECK_QUEUE);
-  const std::string queued =
-      std::string(TONVERT_FTCHECK_QUEUE) + "/" + name + "-" + std::to_string(++count) + ".txt";
-  std::error_code ec;
-  std::filesystem::copy_file(path, queued, std::filesystem::copy_options::overwrite_existing, ec);
-  if (ec) std::fprintf(stderr, "cannot queue %s for the document checker\n", path.c_str());
-  return ec ? 1 : 0;
-}
 #else
 int RunCommand(const std::string& command) {
   const int status = std::system(command.c_str());
   if (status == -1 || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
 }
+#endif
 
 int FtCheck(const std::string& path) {
-  // Quiet when the document imports; the checker's first error otherwise.
-  const std::string log = path + ".ftcheck";
-  const int status = RunCommand(std::string(TONVERT_PYTHON) + " " + TONVERT_FTCHECK + " '" + path +
-                                "' >'" + log + "' 2>&1");
-  if (status != 0) std::fprintf(stderr, "%s", ReadFile(log).c_str());
-  std::remove(log.c_str());
-  return status;
+  // Quiet when the document imports; its first problem otherwise.
+  const std::string problem = FileExists(path) ? check::CheckDocument(ReadFile(path), check::ImportRules())
+                                               : "no such file";
+  if (!problem.empty()) std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
+  return problem.empty() ? 0 : 1;
 }
-#endif
 
 }  // namespace tonvert::test

@@ -29,7 +29,8 @@ std::vector<uint8_t> ReadBytes(const std::string& path);
 
 // Runs a command through the shell; returns its exit status (or -1).
 int RunCommand(const std::string& command);
-// Exit status of the document checker on a file (0: the tracker imports it).
+// 0 when the tracker would import this document (the project's checker, in
+// process), else 1 with the first problem on standard error.
 int FtCheck(const std::string& path);
 
 }  // namespace tonvert::test

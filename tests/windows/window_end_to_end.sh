@@ -3,9 +3,9 @@
 # the registry beforehand, "Tempo changes" clicked and Go! pressed, the output
 # and the clipboard checked, the window closed as a window manager closes it,
 # and the nine values read back.
-#   window_end_to_end.sh TONVERT.EXE PREFIX EXAMPLES-FOLDER PYTHON FTCHECK [SCREENSHOT.png]
+#   window_end_to_end.sh TONVERT.EXE PREFIX EXAMPLES-FOLDER TONVERT-CHECK [SCREENSHOT.png]
 set -euo pipefail
-exe=$1 prefix=$2 examples=$3 python=$4 ftcheck=$5 screenshot=${6:-}
+exe=$1 prefix=$2 examples=$3 check=$4 screenshot=${5:-}
 source "$(dirname "$0")/../shell/x_session.sh"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k </dev/null >/dev/null 2>&1; cleanup' EXIT
@@ -35,7 +35,7 @@ click 100 670  # no window manager gives the window the focus: a click on the st
 click 120 100  # Tempo changes
 click 460 670  # Go!
 wait_for 30 clipboard_is "$out_path" || fail "the clipboard holds '$(clipboard)', not '$out_path'"
-"$python" "$ftcheck" "$work/songs/out.txt" || fail "the tracker would not import the output"
+"$check" "$work/songs/out.txt" || fail "the tracker would not import the output"
 [ -z "$screenshot" ] || { sleep 1 && import -window "$window" "$screenshot"; }
 close_window
 
