@@ -174,7 +174,7 @@ std::string PlaceOf(const std::string& path) {
   char* full = _fullpath(nullptr, path.c_str(), 0);
   std::string place = full != nullptr ? full : path;
   std::free(full);
-  for (char& c : place) c = tonvert::AsciiLower(c);  // the file system ignores case
+  place = tonvert::AsciiUpper(place);  // the file system ignores case
   return place;
 #else
   const size_t slash = path.find_last_of('/');

@@ -126,7 +126,7 @@ Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& in
       continue;
     }
     fate.channel = static_cast<uint8_t>(routed);
-    const GridPosition start = PositionOf(note.start, grid);
+    const GridPosition start{fate.startRow / grid.rowsPerPattern, fate.startRow % grid.rowsPerPattern};
     const int channel = options.spread ? SpreadColumn(out.grid, columns, routing, note.channel, start.frame,
                                                       start.row, fate.startRow)
                                        : routed;
@@ -169,10 +169,10 @@ Placement PlaceNotes(const Song& song, const Grid& grid, const InstrumentSet& in
     fate.channel = static_cast<uint8_t>(channel);
 
     // A note that never ends gets no note-off.
-    const GridPosition end = EndOf(note, start, grid);
-    const bool ends = note.closed && inGrid(end);
-    columns.Sounds(channel, ends ? rowOf(end) : INT64_MAX);
+    const bool ends = fate.endRow >= 0;
+    columns.Sounds(channel, ends ? fate.endRow : INT64_MAX);
     if (!ends) continue;
+    const GridPosition end{fate.endRow / grid.rowsPerPattern, fate.endRow % grid.rowsPerPattern};
     Cell& off = out.grid.at(end.frame, end.row, channel);
     if (off.kind == Cell::Empty) off.kind = Cell::NoteOff;
     columns.WantsNoteOff(out.grid.Index(end.frame, end.row, channel));

@@ -76,6 +76,9 @@ int64_t RowAt(int64_t time, const Grid& grid) {
   const int64_t ticks = grid.ticksPerRow, divisor = grid.rowDivisor;
   time = std::max<int64_t>(time, 0);
   const int64_t whole = time / ticks;
+  // The plain grid: whole rows of whole time units, each note on the row at
+  // or before it.
+  if (divisor == 1 && !grid.nearestRow) return std::min(whole, kFarRow);
   if (whole > kFarRow / divisor) return kFarRow;
   // Less than ticks x divisor: a fractional row never overflows.
   const int64_t part = time % ticks * divisor;

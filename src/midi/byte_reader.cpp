@@ -71,15 +71,4 @@ std::string ByteReader::Text(int64_t n) {
   return text;
 }
 
-uint32_t ByteReader::VarLen() {
-  uint32_t value = 0;
-  uint8_t b;
-  do {
-    b = Next();
-    // Masking keeps the last four groups: earlier ones fall off the top.
-    value = ((value << 7) | (b & 0x7Fu)) & 0x0FFFFFFFu;
-  } while (b & 0x80u);
-  return value;
-}
-
 }  // namespace tonvert

@@ -35,7 +35,16 @@ class ByteReader {
   // Up to n bytes as text, zero bytes dropped; nothing for n <= 0.
   std::string Text(int64_t n);
   // One variable-length quantity; only its last four 7-bit groups count.
-  uint32_t VarLen();
+  uint32_t VarLen() {
+    uint32_t value = 0;
+    uint8_t b;
+    do {
+      b = Next();
+      // Masking keeps the last four groups: earlier ones fall off the top.
+      value = ((value << 7) | (b & 0x7Fu)) & 0x0FFFFFFFu;
+    } while (b & 0x80u);
+    return value;
+  }
 
   bool pastEnd() const { return pastEnd_; }
   void ClearPastEnd() { pastEnd_ = false; }
