@@ -165,6 +165,9 @@ ReadResult Reader::Read() {
   // Header fields cut by the end read as 0 without a message.
   in_.ClearPastEnd();
   in_.Seek(8 + length);
+  // A note takes at least three bytes: room for every note the file can hold,
+  // so the table never moves while it fills (pages are only touched as used).
+  song_.notes.reserve(static_cast<size_t>(std::min<uint64_t>(kMaxStoredNotes, in_.size() / 3)));
 
   while (tracksLeft != 0 && result.outcome == ReadOutcome::Read) {
     const std::string chunkId = in_.Text(4);
