@@ -13,9 +13,6 @@
 namespace tonvert {
 namespace {
 
-using test::ConversionTest;
-using test::Smf;
-using test::Track;
 using test::WriteFile;
 
 // Division 12: a row (36 units) is 12 ticks.

@@ -41,3 +41,11 @@ class ConversionTest : public ::testing::Test {
 };
 
 }  // namespace tonvert::test
+
+namespace tonvert {
+// The conversion tests speak of songs and runs in these words.
+using test::Bytes;
+using test::ConversionTest;
+using test::Smf;
+using test::Track;
+}  // namespace tonvert

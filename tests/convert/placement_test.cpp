@@ -6,10 +6,6 @@
 namespace tonvert {
 namespace {
 
-using test::Bytes;
-using test::ConversionTest;
-using test::Smf;
-using test::Track;
 
 // With division 12, one tick is 3 time units: a row (36 units) is 12 ticks and a
 // frame of 64 rows is 768 ticks.

@@ -6,10 +6,6 @@
 namespace tonvert {
 namespace {
 
-using test::Bytes;
-using test::ConversionTest;
-using test::Smf;
-using test::Track;
 using test::WriteFile;
 
 // One C-4 on MIDI channel 1, program 0, a sixteenth long (48 ticks per quarter).

@@ -13,10 +13,6 @@
 namespace tonvert {
 namespace {
 
-using test::Bytes;
-using test::ConversionTest;
-using test::Smf;
-using test::Track;
 
 const std::string kEmptyPulse = "... .. . ... ... ... ...";
 
