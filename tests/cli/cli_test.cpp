@@ -153,13 +153,17 @@ TEST_F(Cli, SeveralFilesGiveTheDocumentsOfSingleRuns) {
 }
 
 TEST_F(Cli, ALinkStaysALinkAlsoToAFileNotYetMade) {
-  WriteFile(dir / "target.txt", "old");
-  ASSERT_EQ(symlink("target.txt", (dir / "link.txt").c_str()), 0);
-  ASSERT_EQ(Run("-q -o link.txt song.mid").status, 0);
+  // In a folder of its own: a relative target names a file beside the link,
+  // not one in the current folder.
+  ASSERT_EQ(mkdir((dir / "sub").c_str(), 0700), 0);
+  WriteFile(dir / "sub/target.txt", "old");
+  ASSERT_EQ(symlink("target.txt", (dir / "sub/link.txt").c_str()), 0);
+  ASSERT_EQ(Run("-q -o sub/link.txt song.mid").status, 0);
   struct stat info;
-  ASSERT_EQ(lstat((dir / "link.txt").c_str(), &info), 0);
+  ASSERT_EQ(lstat((dir / "sub/link.txt").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
-  EXPECT_EQ(ReadFile(dir / "target.txt").rfind("# FamiTracker", 0), 0u);
+  EXPECT_EQ(ReadFile(dir / "sub/target.txt").rfind("# FamiTracker", 0), 0u);
+  EXPECT_FALSE(test::FileExists(dir / "target.txt"));
 
   ASSERT_EQ(symlink("new-target.txt", (dir / "dangling.txt").c_str()), 0);
   ASSERT_EQ(Run("-q -o dangling.txt song.mid").status, 0);

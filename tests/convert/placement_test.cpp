@@ -97,11 +97,14 @@ TEST_F(Placement, FrameCountFollowsTheSongEnd) {
 }
 
 TEST_F(Placement, MappingPicksTheFirstCheckedColumn) {
-  ApplyMapperText(ui.mapper, "11");  // MIDI channel 1 on Pulse 1 and Pulse 2, nothing else
+  // MIDI channel 1 on Pulse 1 and on MMC5 Pulse 2, nothing else.
+  ClearMapper(ui.mapper);
+  ui.mapper.SetChecked(MapperBoxIndex(1, 0), true);
+  ui.mapper.SetChecked(MapperBoxIndex(7, 0), true);
   Track t = Track().NoteOn(0, 0, 60, 100).NoteOn(0, 2, 64, 100).NoteOff(kRow, 0, 60).NoteOff(0, 2, 64).End();
   ASSERT_EQ(RunTrack(t), RunOutcome::Written);
   EXPECT_EQ(Note(0, 0, 1), "C-4");
-  EXPECT_EQ(Note(0, 0, 2), "...");
+  EXPECT_EQ(Note(0, 0, 7), "...") << "only the leftmost checked column plays";
   EXPECT_EQ(Note(0, 0, 3), "...") << "MIDI channel 3 is mapped nowhere";
 }
 

@@ -111,7 +111,7 @@ TEST_F(ConversionTest, RowsAndTicksOutsideTheGridStopTheRunAtTheirStage) {
     ui.fields = {{Field::MidiPath, dir / "song.mid"}, {Field::Rows, c.rows}, {Field::Ticks, c.ticks},
                  {Field::OutputPath, output()}};
     EXPECT_EQ(Run(OneNote()), RunOutcome::Stopped) << c.rows << "/" << c.ticks;
-    EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{c.message});
+    ASSERT_EQ(ui.MessageTexts(), std::vector<std::string>{c.message});
     EXPECT_EQ(ui.messages[0].title, "Information");
     EXPECT_EQ(ui.statuses.back(), "Reading instruments") << "stopped before the programs";
   }

@@ -215,12 +215,14 @@ TEST(MidiReader, StoresNotesWithTheirProgramAndClosesThemAtTheirNoteOff) {
 }
 
 TEST(MidiReader, NoteOffClosesOnlyAnOpenNoteOfItsOwnChannelAndTrack) {
-  Track one = Track().NoteOn(0, 0, 60, 100).NoteOn(0, 1, 60, 100).NoteOff(10, 1, 60).End();
-  Track two = Track().NoteOff(20, 0, 60).End();  // another track: closes nothing
+  // Channel 2's note is the newest open one of the key: channel 1's note-off
+  // must pass it by.
+  Track one = Track().NoteOn(0, 0, 60, 100).NoteOn(0, 1, 60, 100).NoteOff(10, 0, 60).End();
+  Track two = Track().NoteOff(20, 1, 60).End();  // another track: closes nothing
   Read r(Smf(1, 48, {one, two}));
   ASSERT_EQ(r.count(), 2);
-  EXPECT_EQ(r.note(0).length, 100) << "a note-off on channel 2 leaves channel 1's note open";
-  EXPECT_EQ(r.note(1).length, 30);
+  EXPECT_EQ(r.note(0).length, 30);
+  EXPECT_EQ(r.note(1).length, 100) << "a note-off on channel 1 leaves channel 2's note open";
 }
 
 TEST(MidiReader, RepeatedNotesPairUpNewestFirstAndNeverReopen) {
