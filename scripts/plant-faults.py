@@ -50,7 +50,10 @@ def main():
     args = ap.parse_args()
     tree, build = os.path.join(args.work, "tree"), os.path.join(args.work, "build")
     os.makedirs(args.work, exist_ok=True)
+    # A fresh build too: the copy keeps the files' times, which an old build
+    # would take for up to date.
     shutil.rmtree(tree, ignore_errors=True)
+    shutil.rmtree(build, ignore_errors=True)
     shutil.copytree(root, tree, ignore=lambda d, names: [n for n in names if n == ".git" or
                                                          (d == root and n.startswith("build"))])
     log = os.path.join(args.work, "log.txt")
