@@ -99,18 +99,24 @@ void AddArpeggios(const Song& song, Placement& placement) {
     return grid.at(songRow / rows, songRow % rows, channel);
   };
 
-  // Each chord note lost to its own MIDI channel, with the note in its first column.
+  // Each lost chord note, with the note its MIDI channel kept leftmost on its
+  // row; that may lie right of a column another MIDI channel took.
   std::vector<std::pair<int32_t, uint32_t>> lost;
   for (size_t i = 0; i < song.notes.size(); ++i) {
     const NoteFate& fate = fates[i];
     const Note& note = song.notes[i];
-    if (fate.fate != Fate::LostToChord || note.channel == kDrumChannel || !PlaysArpeggios(fate.channel) ||
+    if ((fate.fate != Fate::LostToChord && fate.fate != Fate::LostToOther) || note.channel == kDrumChannel ||
         fate.startRow >= writtenRows)
       continue;
-    const int32_t kept = placement.owner[grid.Index(fate.startRow / rows, fate.startRow % rows, fate.channel)];
-    if (kept == kNoOwner || song.notes[static_cast<size_t>(kept)].channel != note.channel ||
-        fates[static_cast<size_t>(kept)].fate != Fate::Placed)
-      continue;
+    int32_t kept = kNoOwner;
+    int column = 1;
+    for (; column <= kTrackerChannelCount && kept == kNoOwner; ++column) {
+      const int32_t owner = placement.owner[grid.Index(fate.startRow / rows, fate.startRow % rows, column)];
+      if (owner != kNoOwner && song.notes[static_cast<size_t>(owner)].channel == note.channel &&
+          fates[static_cast<size_t>(owner)].fate == Fate::Placed)
+        kept = owner;
+    }
+    if (kept == kNoOwner || !PlaysArpeggios(column - 1)) continue;
     lost.emplace_back(kept, static_cast<uint32_t>(i));
   }
   std::sort(lost.begin(), lost.end());

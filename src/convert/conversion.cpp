@@ -145,7 +145,8 @@ RunOutcome RunConversion(FrontEnd& frontEnd, const RunOptions& options) {
   if (options.autoMapping != nullptr) {
     QuietFields fields(frontEnd);
     if (const std::optional<Grid> grid = ReadGrid(song, fields)) {
-      SuggestMapping(song, *grid, frontEnd.IsOptionOn(Option::SpreadChords), *options.autoMapping);
+      SuggestMapping(song, *grid, frontEnd.IsOptionOn(Option::SpreadChords), frontEnd.IsOptionOn(Option::Arpeggios),
+                     *options.autoMapping);
       frontEnd.Step(Stage::Mapper);
     }
   }

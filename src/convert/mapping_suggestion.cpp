@@ -5,9 +5,14 @@
 #include <optional>
 #include <vector>
 
+#include "convert/timing.h"
+
 namespace tonvert {
 
 namespace {
+
+// The notes the mapping model may look at, in all, while it tries mappings.
+constexpr int64_t kModelNoteVisits = 3'000'000;
 
 // The columns a melodic part may take, in the order they are handed out.
 constexpr int kMelodicColumns[] = {1, 2, 6, 7, kTriangleChannel};
@@ -33,9 +38,117 @@ struct Part {
   std::vector<int> columns;      // given so far, leftmost first
 };
 
+// A quick stand-in for placement, to compare mappings: the melodic notes a
+// run could keep, in placing order, grouped by row and MIDI channel.
+struct ModelNote {
+  int64_t row, end, length;
+  uint32_t index;
+  uint8_t channel, key;
+};
+
+class PlacementModel {
+ public:
+  PlacementModel(std::vector<ModelNote> notes, bool spread, bool arpeggios)
+      : notes_(std::move(notes)), spread_(spread), arpeggios_(arpeggios) {
+    std::sort(notes_.begin(), notes_.end(), [](const ModelNote& a, const ModelNote& b) {
+      if (a.row != b.row) return a.row < b.row;
+      if (a.channel != b.channel) return a.channel < b.channel;
+      if (a.key != b.key) return a.key > b.key;
+      return a.index < b.index;
+    });
+  }
+  size_t size() const { return notes_.size(); }
+
+  // The notes kept with each MIDI channel on the columns of its mask (bit c for
+  // tracker channel c): placed, or in an arpeggio of its chord's kept note.
+  int64_t Kept(const std::array<uint32_t, kMidiChannels>& masks) const {
+    std::array<int64_t, kTrackerChannelCount + 1> takenAt, soundsUntil;
+    takenAt.fill(-1);
+    soundsUntil.fill(-1);
+    int64_t kept = 0;
+    std::vector<const ModelNote*> lost;
+    for (size_t g = 0; g < notes_.size();) {
+      const ModelNote& head = notes_[g];
+      size_t end = g;
+      while (end < notes_.size() && notes_[end].row == head.row && notes_[end].channel == head.channel) ++end;
+      const uint32_t mask = masks[head.channel];
+      if (mask == 0) {
+        g = end;
+        continue;
+      }
+      const int leftmost = LowestBit(mask);
+      int leftColumn = kTrackerChannelCount + 1, leftKey = -1;
+      lost.clear();
+      for (size_t i = g; i < end; ++i) {
+        const ModelNote& note = notes_[i];
+        int column = 0, firstEmpty = 0;
+        // Without spread a MIDI channel plays in its leftmost column only.
+        for (int c = leftmost; c <= (spread_ ? kTrackerChannelCount : leftmost); ++c) {
+          if (!(mask >> c & 1) || takenAt[c] == note.row) continue;
+          if (soundsUntil[c] <= note.row) {
+            column = c;
+            break;
+          }
+          if (firstEmpty == 0) firstEmpty = c;
+        }
+        if (column == 0) column = firstEmpty;
+        if (column == 0) {
+          lost.push_back(&note);
+          continue;
+        }
+        takenAt[column] = note.row;
+        soundsUntil[column] = note.end;
+        ++kept;
+        if (column < leftColumn) {
+          leftColumn = column;
+          leftKey = note.key;
+        }
+      }
+      if (arpeggios_ && leftKey >= 0 && !lost.empty() && PlaysArpeggios(leftColumn)) kept += ArpeggioNotes(lost, leftKey);
+      g = end;
+    }
+    return kept;
+  }
+
+ private:
+  static int LowestBit(uint32_t mask) {
+    int c = 0;
+    while (!(mask >> c & 1)) ++c;
+    return c;
+  }
+  static bool PlaysArpeggios(int c) { return TrackerChannel(c).pulse || c == kTriangleChannel; }
+  static int StepAbove(int semitones) {
+    while (semitones < 1) semitones += 12;
+    while (semitones > 15) semitones -= 12;
+    return semitones;
+  }
+  // As the arpeggio pass counts them: unisons, and the lost notes on the two
+  // steps of those that sound longest.
+  static int64_t ArpeggioNotes(std::vector<const ModelNote*>& lost, int key) {
+    if (lost.size() <= 2) return static_cast<int64_t>(lost.size());
+    std::sort(lost.begin(), lost.end(), [](const ModelNote* a, const ModelNote* b) {
+      return a->length != b->length ? a->length > b->length : a->index < b->index;
+    });
+    int x = 0, y = 0;
+    int64_t count = 0;
+    for (const ModelNote* n : lost) {
+      if (n->key == key) continue;
+      const int step = StepAbove(n->key - key);
+      if (x == 0) x = step;
+      else if (y == 0 && step != x) y = step;
+    }
+    for (const ModelNote* n : lost)
+      if (n->key == key || StepAbove(n->key - key) == x || StepAbove(n->key - key) == y) ++count;
+    return count;
+  }
+
+  std::vector<ModelNote> notes_;
+  bool spread_, arpeggios_;
+};
+
 }  // namespace
 
-void SuggestMapping(const Song& song, const Grid& grid, bool spread, ChannelAssignment& boxes) {
+void SuggestMapping(const Song& song, const Grid& grid, bool spread, bool arpeggios, ChannelAssignment& boxes) {
   ClearMapper(boxes);
   boxes.SetChecked(MapperBoxIndex(kNoiseChannel, kDrumChannel), true);
 
@@ -43,10 +156,16 @@ void SuggestMapping(const Song& song, const Grid& grid, bool spread, ChannelAssi
   const int64_t songRows = int64_t{kMaxFrames} * grid.rowsPerPattern;
   std::array<std::vector<int64_t>, kMidiChannels> starts;
   std::array<int64_t, kMidiChannels> keySums{};
-  for (const Note& note : song.notes) {
+  std::vector<ModelNote> modelNotes;
+  for (size_t i = 0; i < song.notes.size(); ++i) {
+    const Note& note = song.notes[i];
     if (note.length == 0 || note.velocity < 8 || note.channel == kDrumChannel) continue;
-    const int64_t row = note.start / grid.ticksPerRow;
+    const int64_t row = RowAt(note.start, grid);
     if (row >= songRows) continue;
+    // A note shorter than a row still sounds for one.
+    const int64_t end = note.closed ? std::max(RowAt(note.end, grid), row + 1) : INT64_MAX;
+    modelNotes.push_back({row, end, note.length, static_cast<uint32_t>(i), static_cast<uint8_t>(note.channel),
+                          static_cast<uint8_t>(note.key)});
     starts[static_cast<size_t>(note.channel)].push_back(row);
     keySums[static_cast<size_t>(note.channel)] += note.key;
   }
@@ -142,6 +261,89 @@ void SuggestMapping(const Song& song, const Grid& grid, bool spread, ChannelAssi
     give(*best, bestColumn);
     ++partsIn[static_cast<size_t>(bestColumn)];
   }
+
+  // The counts above see only where notes start. Mend the choice with moves
+  // that keep more notes when placed: a part to another column, two parts
+  // swapped, a column more or less for a chord part. The bass stays on the
+  // Triangle. The work is bounded by the song's size, not by the clock, so the
+  // choice stays the same from run to run.
+  const PlacementModel model(std::move(modelNotes), spread, arpeggios);
+  std::array<uint32_t, kMidiChannels> masks{};
+  for (const Part& part : parts)
+    for (int column : part.columns) masks[static_cast<size_t>(part.channel)] |= 1u << column;
+  int64_t evaluations = kModelNoteVisits / std::max<int64_t>(1, static_cast<int64_t>(model.size()));
+  using Masks = std::array<uint32_t, kMidiChannels>;
+  const auto climb = [&](Masks& masks, int64_t& most) {
+    for (bool improved = true; improved && evaluations > 0;) {
+      improved = false;
+      std::array<uint32_t, kMidiChannels> bestMasks = masks;
+      const auto consider = [&](const std::array<uint32_t, kMidiChannels>& tried) {
+        if (evaluations-- <= 0) return;
+        const int64_t k = model.Kept(tried);
+        if (k > most) {
+          most = k;
+          bestMasks = tried;
+          improved = true;
+        }
+      };
+      for (size_t p = 0; p < parts.size(); ++p) {
+        if (bass && p == *bass) continue;
+        const size_t m = static_cast<size_t>(parts[p].channel);
+        const uint32_t own = masks[m];
+        std::array<uint32_t, kMidiChannels> tried = masks;
+        for (int column : kMelodicColumns) {
+          const uint32_t bit = 1u << column;
+          if (own & bit) {
+            if (own != bit) {
+              tried[m] = own & ~bit;
+              consider(tried);
+            }
+            continue;
+          }
+          for (int other : kMelodicColumns)
+            if (own & 1u << other) {
+              tried[m] = (own & ~(1u << other)) | bit;
+              consider(tried);
+            }
+          if (spread) {
+            tried[m] = own | bit;
+            consider(tried);
+          }
+        }
+        tried[m] = own;
+        for (size_t q = p + 1; q < parts.size(); ++q) {
+          const size_t n = static_cast<size_t>(parts[q].channel);
+          if ((bass && q == *bass) || masks[n] == own) continue;
+          std::swap(tried[m], tried[n]);
+          consider(tried);
+          std::swap(tried[m], tried[n]);
+        }
+      }
+      masks = bestMasks;
+    }
+  };
+  int64_t most = model.Kept(masks);
+  climb(masks, most);
+  // A local best need not be the best: start again from each part moved whole
+  // to each column, and keep what keeps more.
+  for (size_t p = 0; p < parts.size() && evaluations > 0; ++p) {
+    if (bass && p == *bass) continue;
+    for (int column : kMelodicColumns) {
+      Masks tried = masks;
+      const size_t m = static_cast<size_t>(parts[p].channel);
+      if (tried[m] == 1u << column) continue;
+      tried[m] = 1u << column;
+      int64_t k = model.Kept(tried);
+      climb(tried, k);
+      if (k > most) {
+        most = k;
+        masks = tried;
+      }
+    }
+  }
+  for (int m = 0; m < kMidiChannels; ++m)
+    for (int column : kMelodicColumns)
+      boxes.SetChecked(MapperBoxIndex(column, m), (masks[static_cast<size_t>(m)] >> column & 1) != 0);
 }
 
 void SuggestMappingFor(FrontEnd& frontEnd, ChannelAssignment& boxes) {
@@ -151,7 +353,8 @@ void SuggestMappingFor(FrontEnd& frontEnd, ChannelAssignment& boxes) {
   if (!read.HasSong()) return;
   const std::optional<Grid> grid = ReadGrid(read.song, frontEnd);
   if (!grid) return;
-  SuggestMapping(read.song, *grid, frontEnd.IsOptionOn(Option::SpreadChords), boxes);
+  SuggestMapping(read.song, *grid, frontEnd.IsOptionOn(Option::SpreadChords), frontEnd.IsOptionOn(Option::Arpeggios),
+                 boxes);
 }
 
 }  // namespace tonvert

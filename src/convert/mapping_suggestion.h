@@ -13,7 +13,7 @@
 namespace tonvert {
 
 // Clears `boxes` and checks the suggested ones. Deterministic.
-void SuggestMapping(const Song& song, const Grid& grid, bool spread, ChannelAssignment& boxes);
+void SuggestMapping(const Song& song, const Grid& grid, bool spread, bool arpeggios, ChannelAssignment& boxes);
 
 // The window's "Auto": reads the MIDI file, rows and ticks as a run would and
 // shows the messages a run would show; where a run would stop it changes
