@@ -100,9 +100,9 @@ std::vector<Case> ReadCases(const std::string& path) {
 }
 
 // "FILE TEXT" -> the file's text and TEXT.
-std::pair<std::string, std::string> FileAndText(const TempDir& dir, const std::string& spec) {
-  const size_t space = spec.find(' ');
-  return {ReadFile(dir / spec.substr(0, space)), spec.substr(space + 1)};
+std::pair<std::string, std::string> FileAndText(const TempDir& dir, const std::string& entry) {
+  const size_t space = entry.find(' ');
+  return {ReadFile(dir / entry.substr(0, space)), entry.substr(space + 1)};
 }
 
 TEST(CliCases, ArgumentsGiveTheirExitStatusOutputAndFiles) {
@@ -121,13 +121,13 @@ TEST(CliCases, ArgumentsGiveTheirExitStatusOutputAndFiles) {
     for (const std::string& text : c.outHas) EXPECT_NE(r.out.find(text), std::string::npos) << text;
     for (const std::string& name : c.exist) EXPECT_TRUE(test::FileExists(dir / name)) << name;
     for (const std::string& name : c.absent) EXPECT_FALSE(test::FileExists(dir / name)) << name;
-    for (const std::string& spec : c.contain) {
-      const auto [text, part] = FileAndText(dir, spec);
-      EXPECT_NE(text.find(part), std::string::npos) << spec;
+    for (const std::string& entry : c.contain) {
+      const auto [text, part] = FileAndText(dir, entry);
+      EXPECT_NE(text.find(part), std::string::npos) << entry;
     }
-    for (const std::string& spec : c.lack) {
-      const auto [text, part] = FileAndText(dir, spec);
-      EXPECT_EQ(text.find(part), std::string::npos) << spec;
+    for (const std::string& entry : c.lack) {
+      const auto [text, part] = FileAndText(dir, entry);
+      EXPECT_EQ(text.find(part), std::string::npos) << entry;
     }
   }
 }

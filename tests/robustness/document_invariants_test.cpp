@@ -87,11 +87,11 @@ TEST(DocumentInvariants, HoldForEveryCombinationOfOptions) {
   ScratchDir dir;
   WriteDefinitions(dir.path());
   std::vector<std::string> songs{"ours"};
-  const std::string shared = std::string(TONVERT_SHARED_DIR) + "/midi";
-  if (DIR* folder = opendir(shared.c_str())) {
+  const std::string realSongs = std::string(TONVERT_TEST_DATA_DIR) + "/midi";
+  if (DIR* folder = opendir(realSongs.c_str())) {
     while (const dirent* entry = readdir(folder)) {
       const std::string name = entry->d_name;
-      if (name.find(".mid") != std::string::npos) songs.push_back(shared + "/" + name);
+      if (name.find(".mid") != std::string::npos) songs.push_back(realSongs + "/" + name);
     }
     closedir(folder);
   }
