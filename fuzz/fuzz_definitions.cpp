@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   RecordingFrontEnd ui;
-  const std::string doc = WriteDocument(set, PatternGrid(0, 1), 120, ui);
+  const std::string doc = WriteDocument(set, PatternGrid(0, 1), TrackTimingFor(120), ui);
   CheckJoined({Between(doc, "# Macros\r\n", "\r\n\r\n# DPCM"), Between(doc, "\r\n# Instruments\r\n", "\r\n\r\n# Tracks")});
   for (const std::string& w : set.warnings)
     if (HasLineEnd(w)) Fail("warning with a line end");

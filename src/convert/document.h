@@ -27,11 +27,6 @@ TrackTiming TrackTimingFor(int32_t songBpm);
 // and "Macros and instruments", the stages of the document's making.
 std::string WriteDocument(const InstrumentSet& instruments, const PatternGrid& grid, TrackTiming timing,
                           Progress& progress);
-// The song at one tempo: TrackTimingFor(songBpm).
-inline std::string WriteDocument(const InstrumentSet& instruments, const PatternGrid& grid, int32_t songBpm,
-                                 Progress& progress) {
-  return WriteDocument(instruments, grid, TrackTimingFor(songBpm), progress);
-}
 
 // The name as it can stand between the quotes of an INST2A03 line.
 std::string EscapeInstrumentName(const std::string& name);

@@ -35,7 +35,7 @@ Outcome RunStages(const std::string* instrumentsIni, const std::string* drumsIni
   const InstrumentSet set =
       BuildInstrumentSet(song, ReadInstrumentDefinitions(dir / "i.ini"), ReadDrumDefinitions(dir / "d.ini"));
   test::FakeFrontEnd quiet;
-  const std::string doc = WriteDocument(set, PatternGrid(0, 1), 120, quiet);
+  const std::string doc = WriteDocument(set, PatternGrid(0, 1), TrackTimingFor(120), quiet);
   return {Between(doc, "# Macros\r\n", "\r\n\r\n# DPCM"), Between(doc, "\r\n# Instruments\r\n", "\r\n\r\n# Tracks"),
           set.warnings, set.instrumentsLeftOut};
 }
