@@ -25,9 +25,9 @@ for _ in $(seq "$runs"); do
 done | median >"$work/cli"
 
 start_x 640x760
-(cd "$work" && HOME=$work/home exec env -u XDG_CONFIG_HOME "$build/src/shell/fltk/tonvert" </dev/null >/dev/null 2>&1) &
+(cd "$work" && HOME=$work/home exec env -u XDG_CONFIG_HOME "$build/src/shell/fltk/tonvert" </dev/null >"$work/app.log" 2>&1) &
 app_pid=$!
-wait_for 10 find_window || fail "no window appeared"
+await_window 30 tonvert
 # The click comes from here through XTEST and the file is watched in a tight
 # loop, so neither a helper program's start nor a sleep counts in the time.
 /usr/bin/python3 - "$window" "$work/out.txt" "$runs" >"$work/window" <<'PYTHON'

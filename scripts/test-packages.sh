@@ -57,13 +57,13 @@ deb() {
   # field (stored on closing), and Go! converts with the installed library.
   (
     source tests/shell/x_session.sh
-    exec=$(sed -n 's/^Exec=//p' /usr/share/applications/tonvert.desktop)
-    exec=${exec/\%f/$root/examples/song.mid}
+    # The Exec line's words, its %f one word holding the file (a path may have spaces).
+    read -ra exec <<<"$(sed -n 's/^Exec=//p' /usr/share/applications/tonvert.desktop)"
+    for i in "${!exec[@]}"; do [ "${exec[$i]}" != %f ] || exec[i]=$root/examples/song.mid; done
     start_x 640x760
-    # shellcheck disable=SC2086  # the Exec line's words
-    (cd "$tmp/empty" && HOME=$work exec env -u XDG_CONFIG_HOME $exec </dev/null >/dev/null 2>&1) &
+    (cd "$tmp/empty" && HOME=$work exec env -u XDG_CONFIG_HOME "${exec[@]}" </dev/null >"$work/app.log" 2>&1) &
     app_pid=$!
-    wait_for 10 find_window || fail "no window from the desktop entry"
+    await_window 30 "the desktop entry (${exec[*]})"
     click 460 670  # Go!
     wait_for 20 clipboard_is "$work/song.txt" || fail "the clipboard holds '$(clipboard)'"
     close_window

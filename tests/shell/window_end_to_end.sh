@@ -16,9 +16,9 @@ printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Farrow\\FARROW_TONVERT]\r
   "$work/songs/song.mid" "$work/songs/out.txt" >"$settings"
 
 start_x 640x760
-(cd "$work/songs" && HOME=$work/home exec env -u XDG_CONFIG_HOME "$exe" </dev/null >/dev/null 2>&1) &
+(cd "$work/songs" && HOME=$work/home exec env -u XDG_CONFIG_HOME "$exe" </dev/null >"$work/app.log" 2>&1) &
 app_pid=$!
-wait_for 10 find_window || fail "no window appeared"
+await_window 30 "$exe"
 click 315 230  # DPCM, MIDI channel 1: box 64 of the mapper text
 click 120 100  # Tempo changes
 click 50 100 && keys Tab Tab space  # the rows field, then past "Tempo changes" to "Spread chords"

@@ -30,6 +30,15 @@ find_window() {
 }
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1 && sleep 0.3; }  # client X Y
 keys() { xdotool key "$@" && sleep 0.3; }  # to the window under the pointer: no window manager
+# await_window SECONDS WHAT: the window appears, or the failure says whether the
+# program still runs, what it printed (to $work/app.log) and which windows exist.
+await_window() {
+  wait_for "$1" find_window && return 0
+  local state="still running"
+  app_ended && state="ended"
+  fail "no window from $2 after $1 s; the program has $state; it printed: $(cat "$work/app.log" 2>/dev/null);" \
+    "windows: $(xdotool search --name '' getwindowname %@ 2>/dev/null | tr '\n' '|')"
+}
 clipboard() { xclip -selection clipboard -o 2>/dev/null; }
 clipboard_is() { [ "$(clipboard)" = "$1" ]; }
 app_ended() { ! kill -0 "$app_pid" 2>/dev/null; }

@@ -29,7 +29,7 @@ reg add "$user_key" /v arpeggio /t REG_SZ /d 1 /f >/dev/null
 # The window reads instruments.ini and drums.ini from its current folder.
 (cd "$work/songs" && exec wine "$exe" </dev/null >"$work/app.log" 2>&1) &
 app_pid=$!
-wait_for 60 find_window || fail "no window appeared"
+await_window 60 "$exe"
 sleep 1  # the controls are painted
 click 100 670  # no window manager gives the window the focus: a click on the status line
 click 120 100  # Tempo changes
