@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Plants faults in src/ one at a time and tells which the tests catch.
 
-usage: scripts/plant-faults.py [FAULTS-FILE] [--work DIR] [--only TEXT]
+usage: scripts/plant-faults.py [FAULTS-FILE] [--work DIR] [--only REGEX] [--tests REGEX]
 
 The checkout is copied to DIR (default /tmp/tonvert-faults/tree; builds and
 .git left out) and built there once; each fault of FAULTS-FILE (default
@@ -47,6 +47,7 @@ def main():
     ap.add_argument("faults", nargs="?", default=os.path.join(here, "planted-faults.txt"))
     ap.add_argument("--work", default="/tmp/tonvert-faults")
     ap.add_argument("--only", default="", help="only the faults whose name matches this regex")
+    ap.add_argument("--tests", default="", help="this ctest regex instead of each fault's own")
     args = ap.parse_args()
     tree, build = os.path.join(args.work, "tree"), os.path.join(args.work, "build")
     os.makedirs(args.work, exist_ok=True)
@@ -78,7 +79,7 @@ def main():
                 verdict, caught_by = "DOES NOT BUILD", ""
             else:
                 run(["ctest", "--test-dir", build, "-j2", "-LE", "display", "--timeout", "300",
-                     "-R", fault.get("tests", ".")], tree, log)
+                     "-R", args.tests or fault.get("tests", ".")], tree, log)
                 with open(log) as f:
                     failed = re.findall(r"^\s*\d+ - (\S+) \(", f.read(), re.M)
                 verdict, caught_by = ("caught", " ".join(failed)) if failed else ("MISSED", "")
