@@ -128,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (outcome == RunOutcome::Stopped) {
     if (stops != 1 || !ui.messages.back().stopsRun) Fail("a stopped run without one stopping message");
-    if (ReadWholeFile(fixture.output) != "" || ui.clipboard != "") Fail("a stopped run wrote something");
+    if (FileText(fixture.output) != "" || ui.clipboard != "") Fail("a stopped run wrote something");
     return 0;
   }
   if (outcome != RunOutcome::Written || stops != 0) Fail("the run neither wrote nor stopped");
@@ -150,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string rows = ui.rows;
   expect.rowsPerPattern = rows == "0" ? 16 : std::stoi(rows);
   expect.maxFrames = kMaxFrames;
-  const std::string document = ReadWholeFile(fixture.output);
+  const std::string document = FileText(fixture.output);
   const std::string problem = CheckDocument(document, expect);
   if (!problem.empty()) Fail(problem);
   // A cut song fills every frame it may hold.

@@ -1,6 +1,7 @@
 #include "fuzz_support.h"
 
-#include <sys/stat.h>
+#include "common/file_io.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -51,18 +52,9 @@ std::string WriteScratchFile(const std::string& name, const std::string& text) {
   return WriteScratchFile(name, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string FileText(const std::string& path) {
   std::string text;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return text;
-  // Documents run to megabytes: one allocation, one read.
-  struct stat info;
-  if (fstat(fileno(file), &info) == 0 && info.st_size > 0) text.resize(static_cast<size_t>(info.st_size));
-  text.resize(std::fread(text.data(), 1, text.size(), file));
-  char more;
-  if (std::fread(&more, 1, 1, file) == 1) Fail("a file grew while it was read: " + path);
-  std::fclose(file);
-  return text;
+  return ReadWholeFile(path, text) ? text : std::string();
 }
 
 void Fail(const std::string& what) {

@@ -20,7 +20,7 @@ const std::string& ScratchFolder();
 std::string WriteScratchFile(const std::string& name, const uint8_t* data, size_t size);
 std::string WriteScratchFile(const std::string& name, const std::string& text);
 // The whole file, or "" when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
+std::string FileText(const std::string& path);
 
 // Prints the reason and aborts, so libFuzzer keeps the input as a crash.
 [[noreturn]] void Fail(const std::string& what);

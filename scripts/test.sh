@@ -44,7 +44,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE display
 
 echo "== Fuzzing (each target for 30 s)"
-fuzz/run.sh 30
+scripts/fuzz.sh 30
 
 echo "== Windows build (mingw-w64), its tests under wine"
 # tonvert-cli.exe is compared byte for byte with the plain build's tonvert-cli.

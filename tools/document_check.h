@@ -22,6 +22,8 @@ struct DocumentExpectations {
   // Macros as the tracker keeps them: values, loop and release points and
   // settings that it neither drops nor reads otherwise.
   bool soundMacros = false;
+  // Macro bodies as the user typed them, which the definitions carry unchecked.
+  bool anyMacroBody = false;
 };
 
 // The expectations of FtCheck and tonvert-check.

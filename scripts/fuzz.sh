@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, ASan + UBSan) and runs each for
 # SECONDS, one after another; stops at the first crash, leak or timeout.
-#   fuzz/run.sh SECONDS [TARGET...]     (default: every target)
+#   scripts/fuzz.sh SECONDS [TARGET...]     (default: every target)
 # Environment: FUZZ_BUILD_DIR (default build-fuzz), FUZZ_NO_BUILD=1 to reuse a
 # build (when two runs share one), FUZZ_JOBS for the build (default 2).
 # The growing corpus and any crash inputs go to the build folder; the seeds in
@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ $# -lt 1 ] || ! [[ "$1" =~ ^[0-9]+$ ]]; then
-  echo "usage: fuzz/run.sh SECONDS [TARGET...]" >&2
+  echo "usage: scripts/fuzz.sh SECONDS [TARGET...]" >&2
   exit 2
 fi
 seconds=$1
