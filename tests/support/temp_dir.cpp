@@ -19,9 +19,13 @@ namespace tonvert::test {
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
-  // On tmpfs where there is one: some tests write thousands of documents.
   std::error_code ec;
+#ifdef _WIN32
+  const fs::path base = fs::temp_directory_path();
+#else
+  // On tmpfs where there is one: some tests write thousands of documents.
   const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+#endif
   // A random name, taken only when the folder is new (Windows has no mkdtemp).
   std::random_device seed;
   for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
