@@ -1,29 +1,11 @@
 #include "robustness_support.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <stdexcept>
 
 #include "support/temp_dir.h"
 
 namespace tonvert::test {
-
-ScratchDir::ScratchDir() {
-  std::error_code ec;
-  const std::string base = std::filesystem::is_directory("/dev/shm", ec)
-                               ? std::string("/dev/shm")
-                               : std::filesystem::temp_directory_path().string();
-  std::string pattern = base + "/tonvert-robust-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed under " + base);
-  path_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
@@ -81,10 +63,8 @@ InProcessResult RunInProcess(const std::string& folder, const Bytes& midi, const
   const std::string out = folder + "/out.txt";
   std::remove(out.c_str());
   FakeFrontEnd ui;
-  ui.fields[Field::MidiPath] = folder + "/song.mid";
-  ui.fields[Field::OutputPath] = out;
-  ui.fields[Field::Rows] = rows;
-  ui.fields[Field::Ticks] = ticks;
+  ui.fields = {{Field::MidiPath, folder + "/song.mid"}, {Field::OutputPath, out}, {Field::Rows, rows},
+               {Field::Ticks, ticks}};
   ui.options = runOptions;
   RunOptions options;
   options.instrumentsPath = folder + "/instruments.ini";
@@ -102,15 +82,11 @@ InProcessResult RunInProcess(const std::string& folder, const Bytes& midi, const
   return result;
 }
 
-CliResult RunCli(const std::string& folder, const std::string& args, const std::string& prefix,
-                 const std::string& cli) {
+CliResult RunCli(const std::string& folder, const std::string& args, const std::string& prefix) {
   const std::string out = folder + "/cli.stdout", err = folder + "/cli.stderr";
-  const std::string command = "cd '" + folder + "' && " + prefix + " '" + cli + "' " + args + " >'" + out +
-                              "' 2>'" + err + "' </dev/null";
-  CliResult result;
-  result.status = RunCommand(command);
-  result.out = ReadFile(out);
-  result.err = ReadFile(err);
+  const CliResult result{RunCommand("cd '" + folder + "' && " + prefix + " '" TONVERT_CLI "' " + args + " >'" + out +
+                                    "' 2>'" + err + "' </dev/null"),
+                         ReadFile(out), ReadFile(err)};
   std::remove(out.c_str());
   std::remove(err.c_str());
   return result;

@@ -1,6 +1,5 @@
-// Helpers of the malformed-input and write-fault tests: whole runs in process
-// and through tonvert-cli, on definition files of our own, in a scratch folder
-// on tmpfs where there is one (thousands of runs write thousands of documents).
+// Helpers of the malformed-input and fault tests: whole runs in process and
+// through tonvert-cli, on definition files of our own.
 #pragma once
 
 #include <cstdint>
@@ -12,22 +11,11 @@
 #include "document_check.h"
 #include "support/fake_front_end.h"
 #include "support/midi_builder.h"
+#include "support/temp_dir.h"
 
 namespace tonvert::test {
 
-// A fresh folder, removed with its contents; on /dev/shm when it exists.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using ScratchDir = TempDir;
 
 // Names in a folder, sorted, without "." and "..".
 std::vector<std::string> FolderEntries(const std::string& folder);
@@ -62,11 +50,9 @@ struct CliResult {
   std::string err;
 };
 
-// tonvert-cli ARGS in the folder; `prefix` goes before the command (ulimit,
-// setpriv), `cli` is the program (another copy of it, say). Standard output and
-// error are captured.
-CliResult RunCli(const std::string& folder, const std::string& args, const std::string& prefix = "",
-                 const std::string& cli = TONVERT_CLI);
+// tonvert-cli ARGS in the folder, `prefix` (ulimit, timeout) before it;
+// standard output and error are captured.
+CliResult RunCli(const std::string& folder, const std::string& args, const std::string& prefix = "");
 
 // "" when the document holds every invariant, else why not.
 std::string DocumentProblem(const std::string& document, int rowsPerPattern = 64);

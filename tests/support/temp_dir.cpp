@@ -1,8 +1,6 @@
 #include "support/temp_dir.h"
 
-#ifdef _WIN32
-#include <random>
-#else
+#ifndef _WIN32
 #include <sys/wait.h>
 #endif
 
@@ -11,45 +9,40 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "document_check.h"
 
 namespace tonvert::test {
 
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  std::error_code ec;
 #ifdef _WIN32
-TempDir::TempDir() {
-  // No mkdtemp there: a random name, taken only when the folder is new.
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
-  std::random_device seed;
-  std::mt19937 random(seed());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::filesystem::path candidate = base / ("tonvert-test-" + std::to_string(random()));
-    std::error_code ec;
-    if (std::filesystem::create_directory(candidate, ec)) {
-      path_ = candidate.generic_string();
-      return;
-    }
-  }
-  throw std::runtime_error("cannot create a temporary folder");
-}
+  const fs::path base = fs::temp_directory_path();
 #else
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tonvert-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
+  // On tmpfs where there is one: some tests write thousands of documents.
+  const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
 #endif
+  // A random name, taken only when the folder is new (Windows has no mkdtemp).
+  std::random_device seed;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const fs::path candidate = base / ("tonvert-test-" + std::to_string(seed()));
+    if (fs::create_directory(candidate, ec)) path_ = candidate.generic_string();
+  }
+  if (path_.empty()) throw std::runtime_error("cannot create a temporary folder under " + base.string());
+}
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
+  fs::remove_all(path_, ignored);
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-  if (!out) throw std::runtime_error("cannot write " + path);
+  if (!(out << content)) throw std::runtime_error("cannot write " + path);
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& content) {
@@ -68,24 +61,19 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+  return fs::exists(fs::symlink_status(path, ec));
 }
 
-#ifdef _WIN32
-int RunCommand(const std::string& command) {
-  // The command interpreter's exit code as it is.
-  return std::system(command.c_str());
-}
-#else
 int RunCommand(const std::string& command) {
   const int status = std::system(command.c_str());
-  if (status == -1 || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
+#ifdef _WIN32
+  return status;  // the command interpreter's exit code as it is
+#else
+  return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
+}
 
 int FtCheck(const std::string& path) {
-  // Quiet when the document imports; its first problem otherwise.
   const std::string problem = FileExists(path) ? check::CheckDocument(ReadFile(path), check::ImportRules())
                                                : "no such file";
   if (!problem.empty()) std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
