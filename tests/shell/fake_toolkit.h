@@ -1,11 +1,13 @@
-// A toolkit without a display for the window's logic: controls are plain
-// records, and user input is a queue of actions that the toolkit handles when
-// the loop waits (one action) or a status step runs (every pending action).
+// A toolkit without a display, a settings key in memory, and the case tables'
+// reader. User input is a queue of actions that the toolkit handles when the
+// loop waits (one action) or a status step runs (every pending action).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -20,7 +22,7 @@ namespace tonvert::test {
 class FakeToolkit : public Toolkit {
  public:
   struct Control {
-    ControlLayout created;  // as the shell created it, text kept current
+    ControlLayout created;  // text kept current
     bool checked = false, enabled = true;
   };
 
@@ -35,7 +37,7 @@ class FakeToolkit : public Toolkit {
     if (control.kind == ControlKind::CheckBox && control.trackerChannel != 0) boxes.push_back(control.number);
   }
   void ShowWindow() override {}
-  void CloseWindow() override { windowClosed = true; }
+  void CloseWindow() override { closed = true; }
   std::string Text(int control) override { return At(control).created.text; }
   void SetText(int control, const std::string& text) override {
     At(control).created.text = text;
@@ -58,25 +60,22 @@ class FakeToolkit : public Toolkit {
     ++statusSteps;
     while (!input.empty()) WaitForEvents();
   }
-  void ShowMessage(const Message& message) override { messages.push_back(message); }
+  void ShowMessage(const Message& message) override { log.push_back("message " + message.text); }
   std::string RequestOpenFile(const FileRequest& r) override { return Request("open", r); }
   std::string RequestSaveFile(const FileRequest& r) override { return Request("save", r); }
-  void PutOnClipboard(const std::string& text) override { clipboard = text; }
+  void PutOnClipboard(const std::string& text) override { log.push_back("clipboard " + text); }
   void ShowReport(const std::string& text, double seconds) override {
-    reports.push_back(text + " for " + std::to_string(seconds) + " s");
+    log.push_back("report " + text + " for " + std::to_string(seconds));
   }
 
-  // User input. Press acts at once: a check box toggles, a disabled control
-  // ignores it. Click and RequestClose queue it as pending input; WhenIdle
-  // queues input that only the loop's wait reaches, after all other input.
+  // Press acts at once: a check box toggles, a disabled control ignores it.
+  // Later queues input; WhenIdle queues input only the loop's wait reaches.
   void Press(int control) {
     if (!At(control).enabled) return;
     if (At(control).created.kind == ControlKind::CheckBox) At(control).checked ^= true;
     events_->Post({AppEvent::Kind::Control, control});
   }
   void PressCloseBox() { events_->Post({AppEvent::Kind::Close, 0}); }
-  void Click(int control) { Later([this, control] { Press(control); }); }
-  void RequestClose() { Later([this] { PressCloseBox(); }); }
   void Later(std::function<void()> action) { input.push_back(std::move(action)); }
   void WhenIdle(std::function<void()> action) { idleInput.push_back(std::move(action)); }
 
@@ -84,31 +83,20 @@ class FakeToolkit : public Toolkit {
     if (controls.count(control) == 0) ADD_FAILURE() << "no control " << control;
     return controls[control];
   }
-  // The mapper boxes as "0"/"1" in creation order (column by column).
-  std::string CheckedText() {
-    std::string text;
-    for (int box : boxes) text += At(box).checked ? '1' : '0';
-    return text;
-  }
 
-  std::string title;
-  bool windowClosed = false;
+  std::string title, answer;  // answer: what the next requester returns; "" cancels
+  bool closed = false;
   std::map<int, Control> controls;
-  std::vector<int> boxes;  // the mapper's
+  std::vector<int> boxes;  // the mapper's, in creation order
   std::deque<std::function<void()>> input, idleInput;
-  int statusSteps = 0;
-  int textsSet = 0;
-  std::vector<Message> messages;
-  std::vector<std::string> requests;  // "open|save title|folder|name|filter|description=pattern..."
-  std::string answer;                 // what the next requester returns; "" cancels
-  std::string clipboard;
-  std::vector<std::string> reports;
+  int statusSteps = 0, textsSet = 0;
+  std::vector<std::string> log;  // requesters, messages, reports, clipboard
 
  private:
   std::string Request(const std::string& kind, const FileRequest& r) {
     std::string text = kind + " " + r.title + "|" + r.folder + "|" + r.name + "|" + std::to_string(r.selectedFilter);
     for (const FileFilter& f : r.filters) text += "|" + f.description + "=" + f.pattern;
-    requests.push_back(text);
+    log.push_back(text);
     return answer;
   }
   AppEventQueue* events_ = nullptr;
@@ -117,23 +105,73 @@ class FakeToolkit : public Toolkit {
 // The settings key in memory, every write recorded in order.
 class FakeRegistry : public Registry {
  public:
-  bool CreateRegistryKey(const std::string& path) override {
-    key = path;
-    return true;
-  }
+  bool CreateRegistryKey(const std::string& path) override { return key = path, true; }
   std::string ReadRegistryValue(const std::string& path, const std::string& name) override {
     return path == key && values.count(name) ? values[name] : std::string();
   }
   bool WriteRegistryValue(const std::string& path, const std::string& name, const std::string& text) override {
     if (path != key) return false;
     values[name] = text;
-    writes.emplace_back(name, text);
+    writes += name + "=" + text + ";";
     return true;
   }
 
-  std::string key;
+  std::string key, writes;
   std::map<std::string, std::string> values;
-  std::vector<std::pair<std::string, std::string>> writes;
 };
+
+// A case table: "== name" starts a case; each line is words, a word in double
+// quotes may hold blanks and \r \n \t \\ \" \xHH; "=>" comes before the words
+// the line must give; a line ending in " \" goes on on the next.
+struct Case {
+  std::string name;
+  std::vector<std::vector<std::string>> lines;
+};
+
+inline std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == ' ') continue;
+    std::string word;
+    if (line[i] != '"') {
+      for (; i < line.size() && line[i] != ' '; ++i) word += line[i];
+    } else {
+      for (++i; i < line.size() && line[i] != '"'; ++i) {
+        char c = line[i];
+        if (c == '\\' && ++i < line.size()) {
+          c = line[i] == 'r' ? '\r' : line[i] == 'n' ? '\n' : line[i] == 't' ? '\t' : line[i];
+          if (line[i] == 'x') c = static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16)), i += 2;
+        }
+        word += c;
+      }
+    }
+    words.push_back(word);
+  }
+  return words;
+}
+
+inline std::vector<Case> ReadCases(const std::string& name) {
+  std::ifstream in(std::string(TONVERT_SOURCE_DIR) + "/tests/shell/" + name);
+  std::vector<Case> cases;
+  for (std::string line, more; std::getline(in, line);) {
+    while (line.size() > 1 && line.compare(line.size() - 2, 2, " \\") == 0 && std::getline(in, more))
+      line = line.substr(0, line.size() - 1) + more;
+    if (line.rfind("== ", 0) == 0) cases.push_back({line.substr(3), {}});
+    else if (!line.empty() && line[0] != '#' && !cases.empty()) cases.back().lines.push_back(Words(line));
+  }
+  EXPECT_FALSE(cases.empty()) << "no cases in " << name;
+  return cases;
+}
+
+// The words after the line's last "=>" (joined by blanks) must be what it gave.
+inline bool Expect(const std::vector<std::string>& line, const std::string& got, std::string& why) {
+  const auto arrow = std::find(line.rbegin(), line.rend(), "=>").base();
+  if (arrow == line.begin()) return true;
+  std::string want;
+  for (auto w = arrow; w != line.end(); ++w) want += (want.empty() ? "" : " ") + *w;
+  if (got == want) return true;
+  why = "'" + line[0] + "' gave '" + got + "', not '" + want + "'";
+  return false;
+}
 
 }  // namespace tonvert::test
