@@ -26,11 +26,7 @@ class FakeToolkit : public Toolkit {
     bool checked = false, enabled = true;
   };
 
-  bool OpenWindow(const std::string& windowTitle, int, int, AppEventQueue& events) override {
-    title = windowTitle;
-    events_ = &events;
-    return true;
-  }
+  bool OpenWindow(const std::string& text, int, int, AppEventQueue& events) override { return title = text, events_ = &events; }
   void CreateControl(const ControlLayout& control) override {
     EXPECT_EQ(controls.count(control.number), 0u) << "number used twice: " << control.number;
     controls[control.number].created = control;
@@ -39,10 +35,7 @@ class FakeToolkit : public Toolkit {
   void ShowWindow() override {}
   void CloseWindow() override { closed = true; }
   std::string Text(int control) override { return At(control).created.text; }
-  void SetText(int control, const std::string& text) override {
-    At(control).created.text = text;
-    ++textsSet;
-  }
+  void SetText(int control, const std::string& text) override { At(control).created.text = text, ++textsSet; }
   bool IsChecked(int control) override { return At(control).checked; }
   void SetChecked(int control, bool checked) override { At(control).checked = checked; }
   void EnableControl(int control, bool enabled) override { At(control).enabled = enabled; }
@@ -57,47 +50,39 @@ class FakeToolkit : public Toolkit {
     action();
   }
   void HandlePendingEvents() override {
-    ++statusSteps;
-    while (!input.empty()) WaitForEvents();
+    for (++statusSteps; !input.empty();) WaitForEvents();
   }
-  void ShowMessage(const Message& message) override { log.push_back("message " + message.text); }
+  void ShowMessage(const Message& message) override { log += "message " + message.text + ";"; }
   std::string RequestOpenFile(const FileRequest& r) override { return Request("open", r); }
   std::string RequestSaveFile(const FileRequest& r) override { return Request("save", r); }
-  void PutOnClipboard(const std::string& text) override { log.push_back("clipboard " + text); }
-  void ShowReport(const std::string& text, double seconds) override {
-    log.push_back("report " + text + " for " + std::to_string(seconds));
-  }
+  void PutOnClipboard(const std::string& text) override { log += "clipboard " + text + ";"; }
+  void ShowReport(const std::string& text, double s) override { log += "report " + text + " for " + std::to_string(s) + ";"; }
 
-  // Press acts at once: a check box toggles, a disabled control ignores it.
-  // Later queues input; WhenIdle queues input only the loop's wait reaches.
+  // User input, at once: a check box toggles, a disabled control ignores it.
   void Press(int control) {
     if (!At(control).enabled) return;
     if (At(control).created.kind == ControlKind::CheckBox) At(control).checked ^= true;
     events_->Post({AppEvent::Kind::Control, control});
   }
   void PressCloseBox() { events_->Post({AppEvent::Kind::Close, 0}); }
-  void Later(std::function<void()> action) { input.push_back(std::move(action)); }
-  void WhenIdle(std::function<void()> action) { idleInput.push_back(std::move(action)); }
-
   Control& At(int control) {
     if (controls.count(control) == 0) ADD_FAILURE() << "no control " << control;
     return controls[control];
   }
 
-  std::string title, answer;  // answer: what the next requester returns; "" cancels
+  std::string title, answer, log;  // answer: the next requester's ("" cancels); log: requesters, boxes, clipboard
   bool closed = false;
   std::map<int, Control> controls;
   std::vector<int> boxes;  // the mapper's, in creation order
+  // Input the loop's wait or a status step handles; idle input only once the other is done.
   std::deque<std::function<void()>> input, idleInput;
   int statusSteps = 0, textsSet = 0;
-  std::vector<std::string> log;  // requesters, messages, reports, clipboard
 
  private:
   std::string Request(const std::string& kind, const FileRequest& r) {
-    std::string text = kind + " " + r.title + "|" + r.folder + "|" + r.name + "|" + std::to_string(r.selectedFilter);
-    for (const FileFilter& f : r.filters) text += "|" + f.description + "=" + f.pattern;
-    log.push_back(text);
-    return answer;
+    log += kind + " " + r.title + "|" + r.folder + "|" + r.name + "|" + std::to_string(r.selectedFilter);
+    for (const FileFilter& f : r.filters) log += "|" + f.description + "=" + f.pattern;
+    return log += ";", answer;
   }
   AppEventQueue* events_ = nullptr;
 };
@@ -110,10 +95,7 @@ class FakeRegistry : public Registry {
     return path == key && values.count(name) ? values[name] : std::string();
   }
   bool WriteRegistryValue(const std::string& path, const std::string& name, const std::string& text) override {
-    if (path != key) return false;
-    values[name] = text;
-    writes += name + "=" + text + ";";
-    return true;
+    return path == key && (values[name] = text, writes += name + "=" + text + ";", true);
   }
 
   std::string key, writes;

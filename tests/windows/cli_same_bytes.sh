@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # tonvert-cli.exe under wine writes the same bytes as the Linux tonvert-cli (the
 # real songs and the example, with the library, three option sets, standard
-# output), and without -o beside the MIDI file, in a folder named with "\" too.
+# output), and without -o beside the MIDI file, in a folder named with "\" too; never over the MIDI file.
 #   cli_same_bytes.sh WINE.SH PREFIX TONVERT-CLI.EXE LINUX-TONVERT-CLI MIDI-FOLDER SOURCE-FOLDER
 set -euo pipefail
 wine_sh=$1 prefix=$2 exe=$3 linux=$4 midi=$5 source=$6
@@ -33,4 +33,7 @@ same "standard output (binary mode keeps the document's CR LF)"
 mkdir dir.v2 && cp song.mid dir.v2/song
 windows -q 'dir.v2\song' >/dev/null 2>&1 || true
 [ -s dir.v2/song.txt ] && [ ! -e dir.txt ] || { differ=$((differ + 1)) && echo "without -o: no dir.v2/song.txt"; }
+# The MIDI file itself, named in other letter cases, is not overwritten.
+! windows -q -o SONG.MID song.mid >/dev/null 2>&1 && cmp -s song.mid "$source/examples/song.mid" ||
+  { differ=$((differ + 1)) && echo "SONG.MID replaced song.mid"; }
 [ "$differ" -eq 0 ] || { echo "$differ checks differ" >&2 && exit 1; }
