@@ -11,8 +11,7 @@ wait_for() {  # SECONDS COMMAND...: true once the command succeeds within that t
 }
 # start_x WIDTHxHEIGHT: Xvfb picks a free display; DISPLAY names it.
 start_x() {
-  Xvfb -displayfd 1 -screen 0 "$1x24" -nolisten tcp >"$work/display" 2>/dev/null </dev/null &
-  xvfb_pid=$!
+  Xvfb -displayfd 1 -screen 0 "$1x24" -nolisten tcp >"$work/display" 2>/dev/null </dev/null & xvfb_pid=$!
   wait_for 10 test -s "$work/display" || fail "Xvfb did not start (is the xvfb package installed?)"
   export DISPLAY=":$(head -n1 "$work/display")"
   # The display number comes before the server takes connections: wait for one.
@@ -41,8 +40,7 @@ w.send_event(ClientMessage(window=w, client_type=atom("WM_PROTOCOLS"), data=(32,
 d.flush()' "$window" || true
     wait_for 5 app_ended && break
   done
-  local status=0
-  app_ended && { wait "$app_pid" || status=$?; } || fail "the window did not close"
+  app_ended || fail "the window did not close"
+  wait "$app_pid" || fail "the program ended with $?"
   app_pid=""
-  [ "$status" -eq 0 ] || fail "the program ended with $status"
 }

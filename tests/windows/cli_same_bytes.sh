@@ -6,9 +6,7 @@
 #   cli_same_bytes.sh WINE.SH PREFIX TONVERT-CLI.EXE LINUX-TONVERT-CLI SONG SOURCE-FOLDER
 set -euo pipefail
 wine_sh=$1 prefix=$2 exe=$3 linux=$4 song=$5 source=$6
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work"
 cp "$source/library/instruments.ini" "$source/library/drums.ini" .
 cp "$song" song.mid && mkdir dir.v2 && cp song.mid dir.v2/song
 windows() { bash "$wine_sh" run "$prefix" "$exe" "$@"; }

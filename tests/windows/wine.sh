@@ -9,8 +9,7 @@ export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="  # no .NE
 shift 2
 case "$command" in
   start)
-    mkdir -p "$WINEPREFIX"
-    log="$WINEPREFIX/start.log"
+    log="$WINEPREFIX/start.log" && mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >>"$log" 2>&1 || true  # one already running stays
     wineboot -i </dev/null >>"$log" 2>&1
     ;;
