@@ -3,7 +3,8 @@
 # display (no window manager), and what a user does there with xdotool and xclip.
 work=$(mktemp -d)
 xvfb_pid="" app_pid="" window=""
-cleanup() { { kill $app_pid $xvfb_pid && wait $app_pid $xvfb_pid; } 2>/dev/null; rm -rf "$work"; }  # those still running
+# On exit: the program and Xvfb if they still run, and the scratch folder.
+cleanup() { { kill $app_pid $xvfb_pid && wait $app_pid $xvfb_pid; } 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 wait_for() {  # SECONDS COMMAND...: true once the command succeeds within that time
