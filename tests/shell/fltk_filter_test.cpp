@@ -11,13 +11,9 @@ namespace {
 
 TEST(FltkFilter, MidiMatchesEitherLetterCaseAndTheSaveFiltersKeepTheirOrder) {
   EXPECT_EQ(FltkFilterText(OutputFileRequest().filters), "Text\t*.[Tt][Xx][Tt]\nAll files\t*");
-  const std::string text = FltkFilterText(MidiFileRequest("", '/').filters);
-  ASSERT_EQ(text, "MIDI\t*.[Mm][Ii][Dd]");
-  const std::string pattern = text.substr(text.find('\t') + 1);
-  for (const char* name : {"song.mid", "SONG.MID", "Song.Mid"})
-    EXPECT_TRUE(fl_filename_match(name, pattern.c_str())) << name;
-  for (const char* name : {"song.midi", "song.txt", "mid"})
-    EXPECT_FALSE(fl_filename_match(name, pattern.c_str())) << name;
+  const std::string text = FltkFilterText(MidiFileRequest("", '/').filters), pattern = text.substr(text.find('\t') + 1);
+  for (const char* name : {"song.mid", "SONG.MID", "Song.Mid"}) EXPECT_TRUE(fl_filename_match(name, pattern.c_str())) << name;
+  for (const char* name : {"song.midi", "song.txt", "mid"}) EXPECT_FALSE(fl_filename_match(name, pattern.c_str())) << name;
 }
 
 }  // namespace

@@ -1,43 +1,31 @@
-# Sourced by the end-to-end tests of the window (Linux and wine): a scratch
-# folder, an X server of its own on a free display (no window manager), and
-# what a user does there with xdotool and xclip.
+# Sourced by the window's end-to-end test (Linux and wine), the package test and
+# the window's benchmark: a scratch folder, an X server of its own on a free
+# display (no window manager), and what a user does there with xdotool and xclip.
 work=$(mktemp -d)
 xvfb_pid="" app_pid="" window=""
-cleanup() {
-  kill $app_pid $xvfb_pid 2>/dev/null && wait $app_pid $xvfb_pid || true  # those still running
-  rm -rf "$work"
-}
+# On exit: the program and Xvfb if they still run, and the scratch folder.
+cleanup() { { kill $app_pid $xvfb_pid && wait $app_pid $xvfb_pid; } 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 wait_for() {  # SECONDS COMMAND...: true once the command succeeds within that time
-  local tries=$(($1 * 10)) && shift
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
-  return 1
+  for _ in $(seq $(($1 * 10))); do "${@:2}" && return 0; sleep 0.1; done && return 1
 }
 # start_x WIDTHxHEIGHT: Xvfb picks a free display; DISPLAY names it.
 start_x() {
-  Xvfb -displayfd 1 -screen 0 "$1x24" -nolisten tcp >"$work/display" 2>/dev/null </dev/null &
-  xvfb_pid=$!
+  Xvfb -displayfd 1 -screen 0 "$1x24" -nolisten tcp >"$work/display" 2>/dev/null </dev/null & xvfb_pid=$!
   wait_for 10 test -s "$work/display" || fail "Xvfb did not start (is the xvfb package installed?)"
   export DISPLAY=":$(head -n1 "$work/display")"
   # The display number comes before the server takes connections: wait for one.
-  wait_for 10 /usr/bin/python3 -c 'from Xlib import display; display.Display().close()' 2>/dev/null ||
-    fail "Xvfb does not accept connections"
+  wait_for 10 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb does not accept connections"
 }
-find_window() {
-  window=$(xdotool search --all --onlyvisible --name '^Quenby Tonvert' 2>/dev/null | head -n1)
-  [ -n "$window" ]
-}
+find_window() { window=$(xdotool search --all --onlyvisible --name '^Quenby Tonvert' 2>/dev/null | head -n1) && [ -n "$window" ]; }
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1 && sleep 0.3; }  # client X Y
 keys() { xdotool key "$@" && sleep 0.3; }  # to the window under the pointer: no window manager
 # await_window SECONDS WHAT: the window appears, or the failure says whether the
 # program still runs, what it printed (to $work/app.log) and which windows exist.
 await_window() {
-  wait_for "$1" find_window && return 0
-  local state="still running"
-  app_ended && state="ended"
-  fail "no window from $2 after $1 s; the program has $state; it printed: $(cat "$work/app.log" 2>/dev/null);" \
-    "windows: $(xdotool search --name '' getwindowname %@ 2>/dev/null | tr '\n' '|')"
+  wait_for "$1" find_window || fail "no window from $2 after $1 s; the program has $(app_ended && echo ended || echo 'still running');" \
+    "it printed: $(cat "$work/app.log" 2>/dev/null); windows: $(xdotool search --name '' getwindowname %@ 2>/dev/null | tr '\n' '|')"
 }
 clipboard() { xclip -selection clipboard -o 2>/dev/null; }
 clipboard_is() { [ "$(clipboard)" = "$1" ]; }
@@ -47,31 +35,13 @@ app_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 # drop it); the program must then end with 0.
 close_window() {
   for _ in 1 2 3; do
-    /usr/bin/python3 - "$window" <<'PYTHON' || true
-import sys
-from Xlib import X, display
-from Xlib.protocol import event
-d = display.Display()
-window = d.create_resource_object("window", int(sys.argv[1], 0))
-data = (32, [d.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])
-window.send_event(event.ClientMessage(window=window, client_type=d.intern_atom("WM_PROTOCOLS"), data=data))
-d.flush()
-PYTHON
+    /usr/bin/python3 -c 'import sys; from Xlib import X, display; from Xlib.protocol.event import ClientMessage
+d = display.Display(); w, atom = d.create_resource_object("window", int(sys.argv[1], 0)), d.intern_atom
+w.send_event(ClientMessage(window=w, client_type=atom("WM_PROTOCOLS"), data=(32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
+d.flush()' "$window" || true
     wait_for 5 app_ended && break
   done
   app_ended || fail "the window did not close"
-  local status=0
-  wait "$app_pid" || status=$?
+  wait "$app_pid" || fail "the program ended with $?"
   app_pid=""
-  [ "$status" -eq 0 ] || fail "the program ended with $status"
-}
-# check_settings IN OUT RPP TICKS TEMPOS NEAREST SPREAD ARPEGGIO: the stored
-# values, read with the caller's `value NAME`; the mapper text is left in $mapper.
-check_settings() {
-  for name in in out rpp ticks tempos nearest spread arpeggio; do
-    [ "$(value $name)" = "$1" ] || fail "$name: '$(value $name)', not '$1'"
-    shift
-  done
-  mapper=$(value mapper)
-  [ ${#mapper} -eq 112 ] && [ "${mapper:0:16}" = 1000010000100010 ] || fail "mapper: '$mapper'"
 }

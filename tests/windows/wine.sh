@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows tests under wine, in a prefix of the build's own.
-#   wine.sh start PREFIX [null]   create the prefix on first use (about 10 s), start a persistent
-#                                 server (a test finding one just ending can fail); null: no X server
+#   wine.sh start PREFIX   create the prefix on first use (about 10 s), start a persistent
+#                          server (a test finding one just ending can fail)
 #   wine.sh run PREFIX PROGRAM [ARGS...]   or   wine.sh stop PREFIX
 set -euo pipefail
 command=$1
@@ -9,17 +9,9 @@ export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="  # no .NE
 shift 2
 case "$command" in
   start)
-    mkdir -p "$WINEPREFIX"
-    log="$WINEPREFIX/start.log"
+    log="$WINEPREFIX/start.log" && mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >>"$log" 2>&1 || true  # one already running stays
     wineboot -i </dev/null >>"$log" 2>&1
-    drivers=$(wine reg.exe query 'HKCU\Software\Wine\Drivers' /v Graphics 2>/dev/null </dev/null || true)
-    if [ "${1:-}" = null ] && ! grep -q 'REG_SZ *null' <<<"$drivers"; then
-      wine reg.exe add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >>"$log" 2>&1
-      wineserver -k -w </dev/null >>"$log" 2>&1 || true  # the driver is chosen when the desktop starts
-      wineserver -p </dev/null >>"$log" 2>&1
-      wineboot </dev/null >>"$log" 2>&1
-    fi
     ;;
   run)
     # Through files: helper processes that wine starts (living on with the
