@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -25,9 +26,9 @@ namespace {
 
 using Lines = std::vector<std::pair<std::string, std::string>>;  // keyword, rest of the line
 const std::string kTests = std::string(TONVERT_SOURCE_DIR) + "/tests/";
-const std::set<std::string> kChecks = {"outcome", "status", "again-after", "msg", "warn", "report", "cell", "pitch", "frames", "has", "lacks",
-                                       "count", "golden", "statuses", "summary", "automap", "notes",
-                                       "song", "nth", "cuts", "sweep"};
+const std::set<std::string> kChecks = {"outcome", "msg", "warn", "report", "cell", "pitch", "frames", "has", "lacks",
+                                       "count", "golden", "statuses", "status", "summary", "automap", "song", "notes",
+                                       "nth", "again-after", "cuts", "sweep"};
 
 // "\n", "\r", "\t", "\s" (a space at a line's end), "\xHH"; any other is itself.
 std::string Unescape(const std::string& s) {
@@ -199,6 +200,12 @@ Bytes SongBytes(const Lines& lines) {
     if (key == "cut") out.resize(out.size() - std::stoul(rest));
   }
   return out;
+}
+
+std::string Join(const std::vector<std::string>& parts, const std::string& between) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : between) + part;
+  return text;
 }
 
 std::string NoteText(const Note& n) {
@@ -403,7 +410,7 @@ TEST_P(CoreCase, Holds) {
   const ReadResult fromFile = ReadMidiFile(dir / "read.mid");
   EXPECT_EQ(SongText(fromFile.song), SongText(read.song)) << "a file reads like its bytes";
   const Outcome run = Convert(midi);
-  std::string messages, warnings, summary, notes;
+  std::map<std::string, std::string> lists;  // msg, warn, summary: the whole lists
   for (const auto& [key, rest] : lines) {
     SCOPED_TRACE(key + " " + rest);
     std::istringstream in(Expand(rest));
@@ -415,10 +422,7 @@ TEST_P(CoreCase, Holds) {
       EXPECT_EQ(text, run.outcome == RunOutcome::Written ? "written" : run.outcome == RunOutcome::Canceled ? "canceled"
                                                                                                           : "stopped");
     }
-    if (key == "msg") messages += text + "\n";
-    if (key == "warn") warnings += text + "\n";
-    if (key == "summary") summary += text + "\n";
-    if (key == "notes") notes += (notes.empty() ? "" : ", ") + rest;
+    if (key == "msg" || key == "warn" || key == "summary") lists[key] += text + "\n";
     if (key == "report") { EXPECT_EQ(run.ui.reports.empty() ? "" : run.ui.reports[0].text, text); }
     if ((key == "cell" || key == "pitch") && in >> frame >> row >> channel && std::getline(in >> std::ws, want)) {
       const std::string cell = CellText(run.document, frame, row, channel);
@@ -433,6 +437,11 @@ TEST_P(CoreCase, Holds) {
     if (key == "statuses") { EXPECT_EQ(StatusText(run.ui.statuses), text); }
     if (key == "automap") { EXPECT_EQ(run.mapping, text); }
     if (key == "song") { EXPECT_EQ(SongText(read.song), text); }
+    if (key == "notes") {
+      std::vector<std::string> notes;
+      for (const Note& n : read.song.notes) notes.push_back(NoteText(n));
+      EXPECT_EQ(Join(notes, ", "), text);
+    }
     if (key == "nth" && in >> frame && std::getline(in >> std::ws, want)) {
       EXPECT_EQ(frame < static_cast<int>(read.song.notes.size()) ? NoteText(read.song.notes[static_cast<size_t>(frame)])
                                                                   : "none", want);
@@ -457,18 +466,36 @@ TEST_P(CoreCase, Holds) {
       EXPECT_NE(std::find(run.ui.statuses.begin(), run.ui.statuses.end(), text), run.ui.statuses.end());
     }
   }
-  EXPECT_EQ(Messages(run.ui), messages);
-  std::string reported;
-  for (const RunReport& report : run.ui.reports)
-    for (const std::string& w : report.warnings) reported += w + "\n";
-  EXPECT_EQ(reported, warnings);
+  EXPECT_EQ(Messages(run.ui), lists["msg"]);
+  EXPECT_EQ(run.ui.reports.empty() ? "" : Join(run.ui.reports[0].warnings, "\n") + "\n", lists["warn"]);
   EXPECT_LE(run.ui.reports.size(), 1u);
-  if (!summary.empty()) { EXPECT_EQ(run.summary, summary); }
-  if (!notes.empty()) {
-    std::string all;
-    for (const Note& n : read.song.notes) all += (all.empty() ? "" : ", ") + NoteText(n);
-    EXPECT_EQ(all, notes);
+  if (lists.count("summary")) { EXPECT_EQ(run.summary, lists["summary"]); }
+}
+
+// The checker is the oracle here and in the fuzzer: of the edits of a kept
+// document in broken_documents.txt it must refuse each "bad" one.
+TEST(DocumentCheck, RefusesEachBrokenDocument) {
+  const std::string kept = ReadFile(kTests + "convert/golden/two-voices.txt");
+  std::istringstream table(ReadFile(kTests + "convert/broken_documents.txt"));
+  int cases = 0;
+  for (std::string line; std::getline(table, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    SCOPED_TRACE(line);
+    std::istringstream in(line);
+    std::string kind, edits, doc = kept;
+    check::DocumentExpectations rules;
+    std::getline((in >> kind >> rules.rowsPerPattern).ignore(2), edits);
+    for (size_t at = 0, next = 0; next != std::string::npos; at = next + 4) {
+      next = edits.find(" && ", at);
+      const size_t arrow = edits.find(" => ", at);
+      const std::string from = Unescape(edits.substr(at, arrow - at)), to = Unescape(edits.substr(arrow + 4, next - arrow - 4));
+      ASSERT_NE(doc.find(from), std::string::npos) << from;
+      doc.replace(doc.find(from), from.size(), to);
+    }
+    EXPECT_EQ(check::CheckDocument(doc, rules).empty(), kind == "good") << check::CheckDocument(doc, rules);
+    ++cases;
   }
+  EXPECT_GT(cases, 30);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, CoreCase, ::testing::ValuesIn(LoadCases()),
