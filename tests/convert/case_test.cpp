@@ -4,8 +4,12 @@
 // Every document written must also pass the project's checker, and every run
 // must leave the MIDI file alone and an old output file intact unless it wrote.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -290,7 +294,11 @@ class CoreCase : public ::testing::TestWithParam<Case> {
         soundMacros = true;  // and its drum keys must be noise pitches
       }
       if (key == "out") out = text.empty() ? "" : dir / text;
-      if (key == "midi") midiPath = text.empty() || text[0] == '/' ? text : dir / text;
+      if (key == "midi") midiPath = text.empty() ? text : dir / text;
+      if (key == "ini-at") options.instrumentsPath = dir / text;
+#ifndef _WIN32
+      if (key == "fifo") { EXPECT_TRUE(mkfifo((dir / text).c_str(), 0600) == 0 || errno == EEXIST); }  // no run may wait on it
+#endif
       if (key == "summary-on") options.summary = &run.summary;
       if (key == "automap-on") options.autoMapping = &run.ui.mapper;
       for (int& t : options.transpose)
