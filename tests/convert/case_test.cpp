@@ -147,7 +147,8 @@ Bytes TrackBytes(const std::string& line) {
     std::string what;
     if (!(in >> what)) continue;
     if (std::isdigit(static_cast<unsigned char>(what[0])) || what[0] == '@') {
-      const uint32_t at = what[0] == '@' ? static_cast<uint32_t>(std::stoul(what.substr(1))) : now + static_cast<uint32_t>(std::stoul(what));
+      const auto number = static_cast<uint32_t>(std::stoul(what[0] == '@' ? what.substr(1) : what));
+      const uint32_t at = what[0] == '@' ? number : now + number;
       const Bytes delta = VarLen(at - now);
       now = at;
       out.insert(out.end(), delta.begin(), delta.end());
@@ -297,7 +298,8 @@ class CoreCase : public ::testing::TestWithParam<Case> {
       if (key == "midi") midiPath = text.empty() ? text : dir / text;
       if (key == "ini-at") options.instrumentsPath = dir / text;
 #ifndef _WIN32
-      if (key == "fifo") { EXPECT_TRUE(mkfifo((dir / text).c_str(), 0600) == 0 || errno == EEXIST); }  // no run may wait on it
+      // No run may wait on a pipe for a writer.
+      if (key == "fifo") { EXPECT_TRUE(mkfifo((dir / text).c_str(), 0600) == 0 || errno == EEXIST); }
 #endif
       if (key == "summary-on") options.summary = &run.summary;
       if (key == "automap-on") options.autoMapping = &run.ui.mapper;
@@ -496,7 +498,8 @@ TEST(DocumentCheck, RefusesEachBrokenDocument) {
     for (size_t at = 0, next = 0; next != std::string::npos; at = next + 4) {
       next = edits.find(" && ", at);
       const size_t arrow = edits.find(" => ", at);
-      const std::string from = Unescape(edits.substr(at, arrow - at)), to = Unescape(edits.substr(arrow + 4, next - arrow - 4));
+      const std::string from = Unescape(edits.substr(at, arrow - at));
+      const std::string to = Unescape(edits.substr(arrow + 4, next - arrow - 4));
       ASSERT_NE(doc.find(from), std::string::npos) << from;
       doc.replace(doc.find(from), from.size(), to);
     }

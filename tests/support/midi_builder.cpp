@@ -7,7 +7,7 @@ void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(),
 void BigEndian(Bytes& out, uint32_t v, int bytes) {
   for (int s = 8 * (bytes - 1); s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
 }
-uint8_t B(int v) { return static_cast<uint8_t>(v); }
+uint8_t B(int64_t v) { return static_cast<uint8_t>(v); }
 }  // namespace
 
 Bytes VarLen(uint32_t value) {
@@ -28,9 +28,11 @@ Track& Track::NoteOn(uint32_t delta, int channel, int note, int velocity) {
 Track& Track::NoteOff(uint32_t delta, int channel, int note, int velocity) {
   return Event(delta, {B(0x80 | channel), B(note), B(velocity)});
 }
-Track& Track::Program(uint32_t delta, int channel, int program) { return Event(delta, {B(0xC0 | channel), B(program)}); }
+Track& Track::Program(uint32_t delta, int channel, int program) {
+  return Event(delta, {B(0xC0 | channel), B(program)});
+}
 Track& Track::Tempo(uint32_t delta, uint32_t us) {
-  return Event(delta, {0xFF, 0x51, 0x03, B(static_cast<int>(us >> 16)), B(static_cast<int>(us >> 8)), B(static_cast<int>(us))});
+  return Event(delta, {0xFF, 0x51, 0x03, B(us >> 16), B(us >> 8), B(us)});
 }
 Track& Track::End(uint32_t delta) { return Event(delta, {0xFF, 0x2F, 0x00}); }
 
@@ -42,8 +44,12 @@ Track& Track::Counted(uint32_t delta, const Bytes& head, const Bytes& data) {
   Append(bytes_, data);
   return *this;
 }
-Track& Track::Name(uint32_t delta, const std::string& text) { return Counted(delta, {0xFF, 0x03}, {text.begin(), text.end()}); }
-Track& Track::Text(uint32_t delta, const std::string& text) { return Counted(delta, {0xFF, 0x01}, {text.begin(), text.end()}); }
+Track& Track::Name(uint32_t delta, const std::string& text) {
+  return Counted(delta, {0xFF, 0x03}, {text.begin(), text.end()});
+}
+Track& Track::Text(uint32_t delta, const std::string& text) {
+  return Counted(delta, {0xFF, 0x01}, {text.begin(), text.end()});
+}
 Track& Track::Sysex(uint32_t delta, const Bytes& data) { return Counted(delta, {0xF0}, data); }
 
 Bytes Header(int format, int trackCount, int division) {
