@@ -57,6 +57,11 @@ struct Case {
 };
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 const std::set<std::string> kSongStarts = {"smf", "track", "bytes", "file"};
+const std::set<std::string> kSettings = {"smf", "track", "bytes", "file", "patch", "cut", "rows", "ticks", "options",
+                                         "map", "ini", "drums", "defs", "out", "midi", "ini-at", "fifo", "transpose",
+                                         "summary-on", "automap-on", "uncheck-at", "unchecked"};
+const std::map<std::string, Option> kOptions = {{"tempo", Option::TempoChanges}, {"nearest", Option::NearestRow},
+                                                {"spread", Option::SpreadChords}, {"arpeggios", Option::Arpeggios}};
 
 // "== name" starts a case; "like name" takes that case's settings and song.
 std::vector<Case> LoadCases() {
@@ -69,8 +74,9 @@ std::vector<Case> LoadCases() {
     const std::string key = line.substr(0, space), rest = space == std::string::npos ? "" : line.substr(space + 1);
     if (key == "==") {
       cases.push_back({rest, {}, {}});
-    } else if (cases.empty()) {
-      cases.push_back({"before_the_first_case", {{"error", line}}, {}});
+    } else if (cases.empty() || (!kSettings.count(key) && !kChecks.count(key) && key != "like")) {
+      if (cases.empty()) cases.push_back({"before_the_first_case", {}, {}});
+      cases.back().lines.emplace_back("error", "not a keyword: " + line);
     } else if (key == "like") {
       const auto base = std::find_if(cases.begin(), cases.end(), [&](const Case& c) { return c.name == rest; });
       if (base == cases.end()) cases.back().lines.emplace_back("error", "no case " + rest);
@@ -306,9 +312,7 @@ class CoreCase : public ::testing::TestWithParam<Case> {
       for (int& t : options.transpose)
         if (key == "transpose") in >> t;
       if (key == "options") run.ui.options.clear();
-      for (std::string word; key == "options" && in >> word;)
-        run.ui.options.insert(word == "tempo" ? Option::TempoChanges : word == "nearest" ? Option::NearestRow
-                              : word == "spread" ? Option::SpreadChords : Option::Arpeggios);
+      for (std::string word; key == "options" && in >> word;) run.ui.options.insert(kOptions.at(word));
       std::string problem;
       if (key == "map") ClearMapper(run.ui.mapper);
       if (key == "map" && text != "none") {
