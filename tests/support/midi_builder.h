@@ -28,11 +28,11 @@ class Track {
   Track& End(uint32_t delta = 0);
   // A delta time followed by raw event bytes (running status, odd events).
   Track& Event(uint32_t delta, std::initializer_list<uint8_t> bytes);
-  Track& Raw(const Bytes& bytes);  // bytes as they stand, no delta
 
   const Bytes& bytes() const { return bytes_; }
 
  private:
+  Track& Counted(uint32_t delta, const Bytes& head, const Bytes& data);
   Bytes bytes_;
 };
 
