@@ -1,7 +1,7 @@
 // The project's one document checker: what every document a run writes must
 // hold, whatever MIDI file it came from, and the rules of the tracker's text
 // import (FamiTracker 0.4.6, 0CC, Dn: what all of them read alike). The fuzz
-// targets, the tests (test::FtCheck), tonvert-check and the benchmark use it.
+// targets, the tests, tonvert-check and the benchmark use it.
 #pragma once
 
 #include <set>
@@ -26,7 +26,7 @@ struct DocumentExpectations {
   bool anyMacroBody = false;
 };
 
-// The expectations of FtCheck and tonvert-check.
+// The expectations of tonvert-check.
 inline DocumentExpectations ImportRules() {
   DocumentExpectations rules;
   rules.importOnly = true;

@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #endif
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +11,6 @@
 #include <random>
 #include <stdexcept>
 
-#include "document_check.h"
 
 namespace tonvert::test {
 
@@ -59,11 +57,6 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return std::vector<uint8_t>(text.begin(), text.end());
 }
 
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return fs::exists(fs::symlink_status(path, ec));
-}
-
 int RunCommand(const std::string& command) {
   const int status = std::system(command.c_str());
 #ifdef _WIN32
@@ -71,13 +64,6 @@ int RunCommand(const std::string& command) {
 #else
   return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
-}
-
-int FtCheck(const std::string& path) {
-  const std::string problem = FileExists(path) ? check::CheckDocument(ReadFile(path), check::ImportRules())
-                                               : "no such file";
-  if (!problem.empty()) std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
-  return problem.empty() ? 0 : 1;
 }
 
 }  // namespace tonvert::test

@@ -24,13 +24,9 @@ class TempDir {
 void WriteFile(const std::string& path, const std::string& content);
 void WriteFile(const std::string& path, const std::vector<uint8_t>& content);
 std::string ReadFile(const std::string& path);  // "" when missing
-bool FileExists(const std::string& path);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 
 // Runs a command through the shell; returns its exit status (or -1).
 int RunCommand(const std::string& command);
-// 0 when the tracker would import this document (the project's checker, in
-// process), else 1 with the first problem on standard error.
-int FtCheck(const std::string& path);
 
 }  // namespace tonvert::test
