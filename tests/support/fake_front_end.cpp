@@ -12,15 +12,6 @@ bool FakeFrontEnd::IsChannelMapped(int trackerChannel, int midiChannel) {
   return tonvert::IsChannelMapped(mapper, trackerChannel, midiChannel);
 }
 
-std::string FakeFrontEnd::FieldText(Field field) {
-  fieldReads.push_back(field);
-  return fields[field];
-}
-
-std::vector<std::string> FakeFrontEnd::MessageTexts() const {
-  std::vector<std::string> texts;
-  for (const Message& m : messages) texts.push_back(m.text);
-  return texts;
-}
+std::string FakeFrontEnd::FieldText(Field field) { return fields[field]; }
 
 }  // namespace tonvert::test

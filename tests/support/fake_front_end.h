@@ -23,15 +23,11 @@ class FakeFrontEnd : public FrontEnd {
   void PutOnClipboard(const std::string& text) override { clipboard = text; }
   void ShowReport(const RunReport& report) override { reports.push_back(report); }
 
-  // Message texts only, in order.
-  std::vector<std::string> MessageTexts() const;
-
   std::map<Field, std::string> fields{{Field::MidiPath, ""},
                                       {Field::Rows, "64"},
                                       {Field::Ticks, "36"},
                                       {Field::OutputPath, ""}};
   std::set<Option> options;        // the options turned on
-  std::vector<Field> fieldReads;  // the order in which the core read the fields
   AssignmentTable mapper;
   std::vector<std::string> statuses;
   std::vector<Message> messages;
